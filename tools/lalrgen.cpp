@@ -1,0 +1,458 @@
+// Build-time generator of the expression parser's LALR(1) tables.
+//
+// The grammar works on character classes (plus the two-character operators
+// and comment delimiters, which the lexer forms only where the current state
+// accepts them). White space after a token is its own symbol and is folded
+// into the token by a rule "T' -> T | T WS", so that a token and the blanks
+// after it end up as one stack entry.
+//
+// Usage: lalrgen OUTPUT_HEADER
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Terminals, in the order the runtime lexer uses. Index 0 is eof.
+const std::vector<std::string> kTerminals = {
+    "EOF",   "LETTER", "E",     "DIGIT", "SP",    "NL",    "ASSIGN", "COLON", "QUEST",
+    "LT",    "GT",     "PLUS",  "MINUS", "STAR",  "SLASH", "RPAR",   "LPAR",  "BANG",
+    "COMMA", "SEMI",   "DOT",   "OTHER", "POW",   "MULEQ", "ADDEQ",  "SUBEQ", "DIVEQ",
+    "LE",    "GE",     "EQEQ",  "NE",    "AND",   "OR",    "BCOPEN", "BCCLOSE", "LCOPEN",
+};
+// Single character classes: everything up to and including OTHER.
+const int kFirstTwoChar = 22;
+
+// Operator tokens that may carry trailing white space.
+const std::vector<std::string> kOperatorTokens = {
+    "ASSIGN", "COLON", "QUEST", "LT",    "GT",    "PLUS",  "MINUS", "STAR", "SLASH",
+    "RPAR",   "LPAR",  "BANG",  "COMMA", "SEMI",  "POW",   "MULEQ", "ADDEQ", "SUBEQ",
+    "DIVEQ",  "LE",    "GE",    "EQEQ",  "NE",    "AND",   "OR",
+};
+
+struct Production {
+  int lhs;
+  std::vector<int> rhs;
+  std::string action;
+};
+
+struct Grammar {
+  std::vector<std::string> names;  // terminals first, then nonterminals
+  std::map<std::string, int> index;
+  std::vector<Production> prods;
+  int numTerms = 0;
+
+  int symbol(const std::string& n) {
+    auto it = index.find(n);
+    if (it != index.end()) return it->second;
+    int id = static_cast<int>(names.size());
+    names.push_back(n);
+    index[n] = id;
+    return id;
+  }
+  bool isTerm(int s) const { return s < numTerms; }
+
+  void add(const std::string& lhs, const std::string& rhs, const std::string& action) {
+    Production p;
+    p.lhs = symbol(lhs);
+    std::istringstream in(rhs);
+    std::string s;
+    while (in >> s) p.rhs.push_back(symbol(s));
+    p.action = action;
+    prods.push_back(p);
+  }
+};
+
+Grammar buildGrammar() {
+  Grammar g;
+  for (const auto& t : kTerminals) g.symbol(t);
+  g.numTerms = static_cast<int>(kTerminals.size());
+
+  g.add("input", "WS0 exprs EOF", "NONE");
+  g.add("WS0", "", "NONE");
+  g.add("WS0", "WS", "NONE");
+  g.add("WS", "SP", "NONE");
+  g.add("WS", "NL", "NONE");
+  g.add("WS", "BCOPEN cbody BCCLOSE", "NONE");
+  g.add("WS", "LCOPEN lbody NL", "NONE");
+  g.add("WS", "WS SP", "NONE");
+  g.add("WS", "WS NL", "NONE");
+  g.add("WS", "WS BCOPEN cbody BCCLOSE", "NONE");
+  g.add("WS", "WS LCOPEN lbody NL", "NONE");
+  g.add("cbody", "", "NONE");
+  g.add("lbody", "", "NONE");
+  for (int t = 1; t < kFirstTwoChar; ++t) {
+    g.add("cbody", "cbody " + kTerminals[t], "NONE");
+    if (kTerminals[t] != "NL") g.add("lbody", "lbody " + kTerminals[t], "NONE");
+  }
+  for (const auto& op : kOperatorTokens) {
+    g.add(op + "_", op, "COPY0");
+    g.add(op + "_", op + " WS", "COPY0");
+  }
+  g.add("NAME_", "name", "COPY0");
+  g.add("NAME_", "name WS", "COPY0");
+  g.add("REAL_", "real", "COPY0");
+  g.add("REAL_", "real WS", "COPY0");
+
+  g.add("exprs", "", "NONE");
+  g.add("exprs", "expr", "NONE");
+  g.add("exprs", "exprs SEP", "NONE");
+  g.add("exprs", "exprs SEP expr", "NONE");
+  g.add("SEP", "COMMA_", "NONE");
+  g.add("SEP", "SEMI_", "NONE");
+
+  g.add("expr", "cond", "COPY0");
+  g.add("expr", "NAME_ ASSIGN_ expr", "ASSIGN");
+  g.add("expr", "NAME_ ADDEQ_ expr", "ADD_ASSIGN");
+  g.add("expr", "NAME_ SUBEQ_ expr", "SUB_ASSIGN");
+  g.add("expr", "NAME_ MULEQ_ expr", "MUL_ASSIGN");
+  g.add("expr", "NAME_ DIVEQ_ expr", "DIV_ASSIGN");
+  g.add("cond", "lor", "COPY0");
+  g.add("cond", "lor QUEST_ expr COLON_ cond", "COND");
+  g.add("lor", "land", "COPY0");
+  g.add("lor", "lor OR_ land", "OR");
+  g.add("land", "eq", "COPY0");
+  g.add("land", "land AND_ eq", "AND");
+  g.add("eq", "rel", "COPY0");
+  g.add("eq", "eq EQEQ_ rel", "EQ");
+  g.add("eq", "eq NE_ rel", "NE");
+  g.add("rel", "add", "COPY0");
+  g.add("rel", "rel LT_ add", "LT");
+  g.add("rel", "rel LE_ add", "LE");
+  g.add("rel", "rel GT_ add", "GT");
+  g.add("rel", "rel GE_ add", "GE");
+  g.add("add", "mul", "COPY0");
+  g.add("add", "add PLUS_ mul", "ADD");
+  g.add("add", "add MINUS_ mul", "SUB");
+  g.add("mul", "factor", "COPY0");
+  g.add("mul", "mul STAR_ factor", "MUL");
+  g.add("mul", "mul SLASH_ factor", "DIV");
+  g.add("factor", "primary", "COPY0");
+  g.add("factor", "primary POW_ factor", "POW");
+  g.add("primary", "REAL_", "COPY0");
+  g.add("primary", "NAME_", "VAR");
+  g.add("primary", "NAME_ LPAR_ args RPAR_", "CALL");
+  g.add("primary", "LPAR_ expr RPAR_", "COPY1");
+  g.add("primary", "MINUS_ primary", "NEG");
+  g.add("primary", "PLUS_ primary", "COPY1");
+  g.add("primary", "BANG_ primary", "NOT");
+  g.add("args", "", "ARGS0");
+  g.add("args", "arglist", "COPY0");
+  g.add("arglist", "expr", "ARG1");
+  g.add("arglist", "arglist COMMA_ expr", "ARGN");
+
+  g.add("real", "simple", "COPY0");
+  g.add("real", "simple E exponent", "EXP_PLUS");
+  g.add("real", "simple E PLUS exponent", "EXP_PLUS_SIGN");
+  g.add("real", "simple E MINUS exponent", "EXP_MINUS");
+  g.add("simple", "int", "COPY0");
+  g.add("simple", "int DOT", "COPY0");
+  g.add("simple", "int DOT fraction", "INT_FRAC");
+  g.add("simple", "DOT fraction", "COPY1");
+  g.add("int", "DIGIT", "INT1");
+  g.add("int", "int DIGIT", "INTN");
+  g.add("fraction", "DIGIT", "FRAC1");
+  g.add("fraction", "DIGIT fraction", "FRACN");
+  g.add("exponent", "DIGIT", "EXPO1");
+  g.add("exponent", "exponent DIGIT", "EXPON");
+  g.add("name", "LETTER", "NAME1");
+  g.add("name", "E", "NAME1");
+  g.add("name", "name LETTER", "NAMEN");
+  g.add("name", "name E", "NAMEN");
+  g.add("name", "name DIGIT", "NAMEN");
+  return g;
+}
+
+using Mask = std::uint64_t;
+using Item = std::pair<int, int>;  // production, dot
+
+struct Generator {
+  Grammar& g;
+  std::vector<bool> nullable;
+  std::vector<Mask> first;
+  std::vector<std::vector<Item>> kernels;
+  std::map<std::vector<Item>, int> kernelIndex;
+  std::vector<std::map<int, int>> gotos;         // state -> symbol -> state
+  std::vector<std::vector<Mask>> kernelLA;       // per kernel item
+
+  explicit Generator(Grammar& gr) : g(gr) {}
+
+  void computeFirst() {
+    size_t n = g.names.size();
+    nullable.assign(n, false);
+    first.assign(n, 0);
+    for (int t = 0; t < g.numTerms; ++t) first[t] = Mask(1) << t;
+    bool changed = true;
+    while (changed) {
+      changed = false;
+      for (const auto& p : g.prods) {
+        bool allNull = true;
+        Mask f = 0;
+        for (int s : p.rhs) {
+          f |= first[s];
+          if (!nullable[s]) { allNull = false; break; }
+        }
+        if ((first[p.lhs] | f) != first[p.lhs]) { first[p.lhs] |= f; changed = true; }
+        if (allNull && !nullable[p.lhs]) { nullable[p.lhs] = true; changed = true; }
+      }
+    }
+  }
+
+  // FIRST of rhs[from..] and whether that tail is nullable.
+  std::pair<Mask, bool> firstOfTail(const Production& p, size_t from) const {
+    Mask f = 0;
+    for (size_t i = from; i < p.rhs.size(); ++i) {
+      f |= first[p.rhs[i]];
+      if (!nullable[p.rhs[i]]) return {f, false};
+    }
+    return {f, true};
+  }
+
+  std::vector<Item> closure0(const std::vector<Item>& kernel) const {
+    std::vector<Item> items = kernel;
+    std::set<int> added;
+    for (size_t i = 0; i < items.size(); ++i) {
+      const auto& p = g.prods[items[i].first];
+      if (items[i].second >= static_cast<int>(p.rhs.size())) continue;
+      int s = p.rhs[items[i].second];
+      if (g.isTerm(s) || added.count(s)) continue;
+      added.insert(s);
+      for (int q = 0; q < static_cast<int>(g.prods.size()); ++q)
+        if (g.prods[q].lhs == s) items.push_back({q, 0});
+    }
+    return items;
+  }
+
+  int stateFor(const std::vector<Item>& kernel) {
+    auto it = kernelIndex.find(kernel);
+    if (it != kernelIndex.end()) return it->second;
+    int id = static_cast<int>(kernels.size());
+    kernels.push_back(kernel);
+    kernelIndex[kernel] = id;
+    gotos.emplace_back();
+    return id;
+  }
+
+  void buildLR0() {
+    stateFor({{0, 0}});
+    for (size_t st = 0; st < kernels.size(); ++st) {
+      std::vector<Item> items = closure0(kernels[st]);
+      std::map<int, std::vector<Item>> next;
+      for (const auto& it : items) {
+        const auto& p = g.prods[it.first];
+        if (it.second < static_cast<int>(p.rhs.size()))
+          next[p.rhs[it.second]].push_back({it.first, it.second + 1});
+      }
+      for (auto& [sym, k] : next) {
+        std::sort(k.begin(), k.end());
+        k.erase(std::unique(k.begin(), k.end()), k.end());
+        int target = stateFor(k);
+        gotos[st][sym] = target;
+      }
+    }
+  }
+
+  // LR(1) closure of a state's kernel with the current kernel lookaheads.
+  std::vector<std::pair<Item, Mask>> closure1(int st) const {
+    std::vector<Item> items = closure0(kernels[st]);
+    std::map<Item, size_t> pos;
+    for (size_t i = 0; i < items.size(); ++i) pos[items[i]] = i;
+    std::vector<Mask> la(items.size(), 0);
+    for (size_t i = 0; i < kernels[st].size(); ++i) la[i] = kernelLA[st][i];
+    bool changed = true;
+    while (changed) {
+      changed = false;
+      for (size_t i = 0; i < items.size(); ++i) {
+        const auto& p = g.prods[items[i].first];
+        if (items[i].second >= static_cast<int>(p.rhs.size())) continue;
+        int s = p.rhs[items[i].second];
+        if (g.isTerm(s)) continue;
+        auto [f, nul] = firstOfTail(p, items[i].second + 1);
+        Mask add = f | (nul ? la[i] : 0);
+        for (int q = 0; q < static_cast<int>(g.prods.size()); ++q) {
+          if (g.prods[q].lhs != s) continue;
+          size_t j = pos.at({q, 0});
+          if ((la[j] | add) != la[j]) { la[j] |= add; changed = true; }
+        }
+      }
+    }
+    std::vector<std::pair<Item, Mask>> out;
+    for (size_t i = 0; i < items.size(); ++i) out.push_back({items[i], la[i]});
+    return out;
+  }
+
+  void computeLookaheads() {
+    kernelLA.resize(kernels.size());
+    for (size_t st = 0; st < kernels.size(); ++st) kernelLA[st].assign(kernels[st].size(), 0);
+    std::vector<int> work;
+    std::vector<bool> queued(kernels.size(), true);
+    for (int st = static_cast<int>(kernels.size()) - 1; st >= 0; --st) work.push_back(st);
+    while (!work.empty()) {
+      int st = work.back();
+      work.pop_back();
+      queued[st] = false;
+      for (const auto& [item, la] : closure1(st)) {
+        const auto& p = g.prods[item.first];
+        if (item.second >= static_cast<int>(p.rhs.size())) continue;
+        int target = gotos[st].at(p.rhs[item.second]);
+        const auto& k = kernels[target];
+        size_t j = std::find(k.begin(), k.end(), Item{item.first, item.second + 1}) - k.begin();
+        Mask& m = kernelLA[target][j];
+        if ((m | la) != m) {
+          m |= la;
+          if (!queued[target]) { queued[target] = true; work.push_back(target); }
+        }
+      }
+    }
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: lalrgen OUTPUT_HEADER\n");
+    return 2;
+  }
+  Grammar g = buildGrammar();
+  Generator gen(g);
+  gen.computeFirst();
+  gen.buildLR0();
+  gen.computeLookaheads();
+
+  const int nStates = static_cast<int>(gen.kernels.size());
+  const int nTerms = g.numTerms;
+  const int nNonterms = static_cast<int>(g.names.size()) - nTerms;
+
+  // Action encoding: 0 error; kind in the top 2 bits, payload below.
+  enum { kShift = 1, kShiftReduce = 2, kReduce = 3 };
+  std::vector<std::vector<unsigned>> action(nStates, std::vector<unsigned>(nTerms, 0));
+  std::vector<int> defaultRule(nStates, -1);
+  std::vector<std::vector<int>> gotoTable(nStates, std::vector<int>(nNonterms, -1));
+  int conflicts = 0;
+
+  // A state whose only item is one complete item: entering it means reducing at once.
+  auto singleReduce = [&](int st) -> int {
+    const auto& k = gen.kernels[st];
+    if (k.size() != 1) return -1;
+    const auto& p = g.prods[k[0].first];
+    return k[0].second == static_cast<int>(p.rhs.size()) ? k[0].first : -1;
+  };
+
+  for (int st = 0; st < nStates; ++st) {
+    std::map<int, int> reduceCount;
+    for (const auto& [item, la] : gen.closure1(st)) {
+      const auto& p = g.prods[item.first];
+      if (item.second < static_cast<int>(p.rhs.size())) {
+        int s = p.rhs[item.second];
+        int target = gen.gotos[st].at(s);
+        if (g.isTerm(s)) {
+          unsigned a;
+          int sr = singleReduce(target);
+          if (s == 0) a = (kShiftReduce << 14) | 0u;  // eof: accept through rule 0
+          else if (sr >= 0) a = (kShiftReduce << 14) | static_cast<unsigned>(sr);
+          else a = (kShift << 14) | static_cast<unsigned>(target);
+          if (action[st][s] && action[st][s] != a) {
+            std::fprintf(stderr, "conflict in state %d on %s\n", st, g.names[s].c_str());
+            ++conflicts;
+          }
+          action[st][s] = a;
+        } else {
+          gotoTable[st][s - nTerms] = target;
+        }
+      } else if (item.first != 0) {
+        for (int t = 0; t < nTerms; ++t) {
+          if (!(la >> t & 1)) continue;
+          unsigned a = (kReduce << 14) | static_cast<unsigned>(item.first);
+          if (action[st][t] && action[st][t] != a) {
+            std::fprintf(stderr, "conflict in state %d on %s (reduce %d)\n", st,
+                         g.names[t].c_str(), item.first);
+            ++conflicts;
+          }
+          action[st][t] = a;
+        }
+        reduceCount[item.first] += __builtin_popcountll(la);
+        if (reduceCount[item.first] == 0) reduceCount[item.first] = 0;
+      }
+    }
+    int best = -1, bestCount = -1;
+    for (auto [r, c] : reduceCount)
+      if (c > bestCount) { best = r; bestCount = c; }
+    defaultRule[st] = best;
+  }
+  if (conflicts) {
+    std::fprintf(stderr, "lalrgen: %d conflicts\n", conflicts);
+    return 1;
+  }
+
+  FILE* out = std::fopen(argv[1], "w");
+  if (!out) {
+    std::perror(argv[1]);
+    return 1;
+  }
+  std::fprintf(out, "// Generated by tools/lalrgen.cpp. Do not edit.\n#pragma once\n#include <cstdint>\n\n");
+  std::fprintf(out, "namespace tavex::parser_tables {\n\n");
+  std::fprintf(out, "enum Term : std::uint8_t {\n");
+  for (int t = 0; t < nTerms; ++t) std::fprintf(out, "  T_%s = %d,\n", kTerminals[t].c_str(), t);
+  std::fprintf(out, "};\nconstexpr int kNumTerms = %d;\nconstexpr int kFirstTwoChar = %d;\n", nTerms,
+               kFirstTwoChar);
+  std::fprintf(out, "constexpr int kNumStates = %d;\nconstexpr int kNumNonterms = %d;\n", nStates,
+               nNonterms);
+  std::fprintf(out, "constexpr int kNumRules = %zu;\n\n", g.prods.size());
+
+  std::set<std::string> acts;
+  for (const auto& p : g.prods) acts.insert(p.action);
+  std::fprintf(out, "enum Act : std::uint8_t {\n");
+  for (const auto& a : acts) std::fprintf(out, "  A_%s,\n", a.c_str());
+  std::fprintf(out, "};\n\n");
+
+  std::fprintf(out, "struct Rule { std::uint8_t lhs; std::uint8_t length; Act act; };\n");
+  std::fprintf(out, "inline constexpr Rule kRules[kNumRules] = {\n");
+  for (const auto& p : g.prods) {
+    std::string text = g.names[p.lhs] + " ->";
+    for (int s : p.rhs) text += " " + g.names[s];
+    std::fprintf(out, "  {%d, %zu, A_%s},  // %s\n", p.lhs - nTerms, p.rhs.size(), p.action.c_str(),
+                 text.c_str());
+  }
+  std::fprintf(out, "};\n\n");
+
+  std::fprintf(out, "enum ActionKind : std::uint16_t { K_ERROR = 0, K_SHIFT = 1, K_SHIFT_REDUCE = 2, K_REDUCE = 3 };\n");
+  std::fprintf(out, "inline constexpr std::uint16_t kAction[kNumStates][kNumTerms] = {\n");
+  for (int st = 0; st < nStates; ++st) {
+    std::fprintf(out, "  {");
+    for (int t = 0; t < nTerms; ++t) std::fprintf(out, "%u,", action[st][t]);
+    std::fprintf(out, "},\n");
+  }
+  std::fprintf(out, "};\n\n");
+  std::fprintf(out, "// Default reduction per state (rule number), -1 where the state has none.\n");
+  std::fprintf(out, "inline constexpr std::int16_t kDefaultRule[kNumStates] = {");
+  for (int st = 0; st < nStates; ++st) std::fprintf(out, "%d,", defaultRule[st]);
+  std::fprintf(out, "};\n\n");
+  std::fprintf(out, "inline constexpr std::int16_t kGoto[kNumStates][kNumNonterms] = {\n");
+  for (int st = 0; st < nStates; ++st) {
+    std::fprintf(out, "  {");
+    for (int n = 0; n < nNonterms; ++n) std::fprintf(out, "%d,", gotoTable[st][n]);
+    std::fprintf(out, "},\n");
+  }
+  std::fprintf(out, "};\n\n");
+  // For the "Missing %s" diagnosis: how many terminals a state accepts explicitly,
+  // and which one when it is exactly one.
+  std::fprintf(out, "inline constexpr std::int8_t kSoleTerminal[kNumStates] = {");
+  for (int st = 0; st < nStates; ++st) {
+    int count = 0, sole = -1;
+    for (int t = 0; t < nTerms; ++t)
+      if (action[st][t]) { ++count; sole = t; }
+    std::fprintf(out, "%d,", count == 1 ? sole : -1);
+  }
+  std::fprintf(out, "};\n\n}  // namespace tavex::parser_tables\n");
+  std::fclose(out);
+  std::fprintf(stderr, "lalrgen: %d states, %d terminals, %d nonterminals, %zu rules\n", nStates, nTerms,
+               nNonterms, g.prods.size());
+  return 0;
+}
