@@ -18,30 +18,31 @@ constexpr auto kCharClass = [] {
     std::uint8_t c[256];
   } t{};
   for (int i = 0; i < 256; ++i) t.c[i] = pt::T_OTHER;
+  auto at = [&t](unsigned char ch) -> std::uint8_t& { return t.c[ch]; };
   t.c[0] = pt::T_EOF;
-  for (int ch = 'A'; ch <= 'Z'; ++ch) t.c[ch] = pt::T_LETTER;
-  for (int ch = 'a'; ch <= 'z'; ++ch) t.c[ch] = pt::T_LETTER;
-  t.c['_'] = pt::T_LETTER;
-  t.c['E'] = pt::T_E;
-  t.c['e'] = pt::T_E;
-  for (int ch = '0'; ch <= '9'; ++ch) t.c[ch] = pt::T_DIGIT;
-  t.c[' '] = t.c['\t'] = t.c['\v'] = t.c['\f'] = t.c['\r'] = pt::T_SP;
-  t.c['\n'] = pt::T_NL;
-  t.c['='] = pt::T_ASSIGN;
-  t.c[':'] = pt::T_COLON;
-  t.c['?'] = pt::T_QUEST;
-  t.c['<'] = pt::T_LT;
-  t.c['>'] = pt::T_GT;
-  t.c['+'] = pt::T_PLUS;
-  t.c['-'] = pt::T_MINUS;
-  t.c['*'] = pt::T_STAR;
-  t.c['/'] = pt::T_SLASH;
-  t.c[')'] = pt::T_RPAR;
-  t.c['('] = pt::T_LPAR;
-  t.c['!'] = pt::T_BANG;
-  t.c[','] = pt::T_COMMA;
-  t.c[';'] = pt::T_SEMI;
-  t.c['.'] = pt::T_DOT;
+  for (int ch = 'A'; ch <= 'Z'; ++ch) at(static_cast<unsigned char>(ch)) = pt::T_LETTER;
+  for (int ch = 'a'; ch <= 'z'; ++ch) at(static_cast<unsigned char>(ch)) = pt::T_LETTER;
+  at('_') = pt::T_LETTER;
+  at('E') = pt::T_E;
+  at('e') = pt::T_E;
+  for (int ch = '0'; ch <= '9'; ++ch) at(static_cast<unsigned char>(ch)) = pt::T_DIGIT;
+  at(' ') = at('\t') = at('\v') = at('\f') = at('\r') = pt::T_SP;
+  at('\n') = pt::T_NL;
+  at('=') = pt::T_ASSIGN;
+  at(':') = pt::T_COLON;
+  at('?') = pt::T_QUEST;
+  at('<') = pt::T_LT;
+  at('>') = pt::T_GT;
+  at('+') = pt::T_PLUS;
+  at('-') = pt::T_MINUS;
+  at('*') = pt::T_STAR;
+  at('/') = pt::T_SLASH;
+  at(')') = pt::T_RPAR;
+  at('(') = pt::T_LPAR;
+  at('!') = pt::T_BANG;
+  at(',') = pt::T_COMMA;
+  at(';') = pt::T_SEMI;
+  at('.') = pt::T_DOT;
   return t;
 }();
 
@@ -285,8 +286,10 @@ ParseStatus ExpressionEngine::runText(const char* text) {
   status_ = ParseStatus::Running;
 
   // Entry k holds the state from which its symbol was shifted and the symbol's value.
+  // One value slot beyond the entries holds a token that is reduced as soon as it
+  // is read; it never becomes an entry.
   std::int16_t stackState[kParseStackSize];
-  ValueCell stackValue[kParseStackSize];
+  ValueCell stackValue[kParseStackSize + 1];
   int depth = 0;
   int state = 0;
   // Where the current lookahead was first examined, for the diagnosis, and how
@@ -370,10 +373,6 @@ ParseStatus ExpressionEngine::runText(const char* text) {
     int fromState = popCount > 0 ? stackState[base] : state;
     ValueCell* v = &stackValue[base];
     if (kind == pt::K_SHIFT_REDUCE) {
-      if (base >= kParseStackSize) {
-        stackOverflow();
-        return status_;
-      }
       stackValue[depth] = tokenValue;  // the token stands as the last right-side symbol
     }
     if (saving) ++saved;

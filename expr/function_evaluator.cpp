@@ -1,0 +1,157 @@
+#include "expr/function_evaluator.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace tavex {
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Parameter statements run from entry 2 up to the limit, within the record.
+int lastParameterEntry(int parameterLimit) {
+  return parameterLimit < kFunctionDataEntries - 1 ? parameterLimit : kFunctionDataEntries - 1;
+}
+
+char* appendLine(char* to, const DataEntry& entry) {
+  const size_t n = strnlen(entry.line, DataEntry::kLineSize - 1);
+  std::memcpy(to, entry.line, n);
+  return to + n;
+}
+
+// The engine's position rule: a newline starts a new line, a tab moves to the
+// next stop of 8, form feed and carriage return do not move, anything else
+// moves one column.
+void advance(unsigned char c, int& line, int& column) {
+  switch (c) {
+    case '\n':
+      ++line;
+      column = 1;
+      break;
+    case '\t':
+      column += 8 - ((column - 1) % 8);
+      break;
+    case '\f':
+    case '\r':
+      break;
+    default:
+      ++column;
+  }
+}
+
+}  // namespace
+
+FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDataEntries],
+                                     const SymbolTable& symbolTable)
+    : functionData_(functionData),
+      symbolTable_(symbolTable),
+      parameterLimit_(readInteger(functionData[kFdHeader].value) - 3) {
+  textBuffer_[0] = '\0';
+}
+
+double FunctionEvaluator::evaluate(double x) {
+  ++evaluationCount_;
+  if (!std::isfinite(x)) {
+    // "x = nan" or "x = inf" is no number of the language; do not run it.
+    lastStatus_ = 1;
+    noteFailure(x, ParseStatus::SemanticError);
+    return kNaN;
+  }
+
+  char* p = textBuffer_;
+  std::memcpy(p, "x = ", 4);
+  p += 4;
+  p += formatFixed14(p, x);
+  *p++ = ',';
+  const int last = lastParameterEntry(parameterLimit_);
+  for (int i = kFdFirstParameter; i <= last; ++i) {
+    p = appendLine(p, functionData_[i]);
+    *p++ = ',';
+  }
+  p = appendLine(p, functionData_[kFdFunction]);
+  *p = '\0';
+
+  ExpressionEngine& engine = ExpressionEngine::instance();
+  engine.resetStacks();
+  const ParseStatus status = engine.runText(textBuffer_);
+  lastStatus_ = status == ParseStatus::Accepted ? 0 : 1;
+  if (lastStatus_ != 0) noteFailure(x, status);
+
+  const SymbolTable& st = symbolTable_;
+  return st.count > 0 ? st.entries[st.count - 1].value : kNaN;
+}
+
+void FunctionEvaluator::noteFailure(double x, ParseStatus status) {
+  ++failureCount_;
+  if (firstFailure_.recorded) return;
+  EvaluationFailure& f = firstFailure_;
+  f.recorded = true;
+  f.evaluation = evaluationCount_ - 1;
+  f.x = x;
+  f.status = status;
+  const ExpressionEngine& engine = ExpressionEngine::instance();
+  const char* message;
+  if (!std::isfinite(x)) {
+    message = "Abscissa Not Finite";
+    f.errorLine = 0;
+    f.errorColumn = 0;
+  } else if (status == ParseStatus::StackOverflow) {
+    // An overflow leaves the error record alone; its position is the parser's.
+    message = "Parser Stack Overflow";
+    f.errorLine = engine.inputLine();
+    f.errorColumn = engine.inputColumn();
+  } else {
+    message = engine.errorRecord().message;
+    f.errorLine = engine.errorRecord().errorLine;
+    f.errorColumn = engine.errorRecord().errorColumn;
+  }
+  std::strncpy(f.message, message ? message : "", sizeof f.message - 1);
+  f.message[sizeof f.message - 1] = '\0';
+  locateFailure(f);
+}
+
+void FunctionEvaluator::locateFailure(EvaluationFailure& f) const {
+  f.entry = kAbscissaStatement;
+  f.entryColumn = 0;
+  if (f.errorLine <= 0) return;
+
+  // Character offset of the reported position within the composed text.
+  const size_t length = std::strlen(textBuffer_);
+  size_t offset = length;
+  int line = 1, column = 1;
+  for (size_t i = 0; i < length; ++i) {
+    if (line == f.errorLine && column == f.errorColumn) {
+      offset = i;
+      break;
+    }
+    advance(static_cast<unsigned char>(textBuffer_[i]), line, column);
+  }
+
+  // Walk the segments in composition order; a separator belongs to the
+  // statement before it.
+  const char* afterAbscissa = std::strchr(textBuffer_, ',');
+  size_t start = 0;
+  size_t end = afterAbscissa ? static_cast<size_t>(afterAbscissa - textBuffer_) : length;
+  if (offset <= end) {
+    f.entryColumn = static_cast<int>(offset - start) + 1;
+    return;
+  }
+  int order[kFunctionDataEntries];
+  int count = 0;
+  const int last = lastParameterEntry(parameterLimit_);
+  for (int i = kFdFirstParameter; i <= last; ++i) order[count++] = i;
+  order[count++] = kFdFunction;
+  for (int k = 0; k < count; ++k) {
+    start = end + 1;
+    end = start + strnlen(functionData_[order[k]].line, DataEntry::kLineSize - 1);
+    if (offset <= end || k == count - 1) {
+      f.entry = order[k];
+      f.entryColumn = static_cast<int>(offset - start) + 1;
+      return;
+    }
+  }
+}
+
+}  // namespace tavex

@@ -1,0 +1,14 @@
+// libFuzzer target: any bytes through resetStacks + runText.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "expr/engine.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);  // zero-terminated copy
+  tavex::ExpressionEngine& e = tavex::ExpressionEngine::instance();
+  e.resetStacks();
+  e.runText(text.c_str());
+  return 0;
+}
