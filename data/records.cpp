@@ -1,0 +1,130 @@
+#include "data/records.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <locale.h>
+
+namespace tavex {
+
+DataEntry functionData[kFunctionDataEntries];
+DataEntry graphData[kGraphDataEntries];
+FunctionInterval functionInterval;
+
+namespace {
+
+// Copies at most capacity - 1 bytes of text and terminates.
+void copyBounded(char* to, int capacity, const char* text) {
+  size_t n = text ? strnlen(text, static_cast<size_t>(capacity - 1)) : 0;
+  std::memcpy(to, text ? text : "", n);
+  to[n] = '\0';
+}
+
+// The value part of a line: from position length(name) + 3 on, at most 59
+// characters; empty when the line is no longer than that position.
+void deriveValue(DataEntry& entry) {
+  size_t cut = std::strlen(entry.name) + 3;
+  size_t length = std::strlen(entry.line);
+  copyBounded(entry.value, DataEntry::kValueSize, cut < length ? entry.line + cut : "");
+}
+
+bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+struct DefaultText {
+  const char* name;
+  const char* value;
+};
+
+constexpr DefaultText kFunctionDefaults[kFunctionDataEntries] = {
+    {"fdata", "   9"}, {"y   ", "exp(a*sin(b*x))"},
+    {"a   ", "1"},     {"b   ", "1"},
+    {"c   ", "1"},     {"d   ", "1"},
+    {"e   ", "1"},     {"x1  ", "1"},
+    {"x2  ", "4"},     {"n   ", "12"},
+};
+
+constexpr DefaultText kGraphDefaults[kGraphDataEntries] = {
+    {"gdata    ", "13"}, {"x0       ", "0"},  {"x1       ", "5"},  {"y0       ", "0"},
+    {"y1       ", "3"},  {"n        ", "500"}, {"t1       ", "5"},  {"tt1      ", "5"},
+    {"t2       ", "3"},  {"tt2      ", "5"},  {"tsize    ", "10"}, {"xlab     ", "x"},
+    {"ylab     ", "Y  "}, {"title    ", ""},
+};
+
+// Fills both records before main runs; the records are zero-initialised
+// before any dynamic initialisation, and this object lives in their unit.
+struct DefaultsLoader {
+  DefaultsLoader() {
+    initFunctionData();
+    initGraphData();
+  }
+} defaultsLoader;
+
+}  // namespace
+
+DataEntry makeEntry(const char* name, const char* value) {
+  DataEntry entry;
+  copyBounded(entry.name, DataEntry::kNameSize, name);
+  copyBounded(entry.value, DataEntry::kValueSize, value);
+  size_t n = std::strlen(entry.name);
+  std::memcpy(entry.line, entry.name, n);
+  std::memcpy(entry.line + n, " = ", 4);
+  copyBounded(entry.line + n + 3, DataEntry::kLineSize - static_cast<int>(n) - 3, value);
+  return entry;
+}
+
+void acceptLine(DataEntry& entry, const char* text) {
+  copyBounded(entry.line, DataEntry::kLineSize, text);
+  deriveValue(entry);
+}
+
+void initFunctionData() {
+  for (int i = 0; i < kFunctionDataEntries; ++i)
+    functionData[i] = makeEntry(kFunctionDefaults[i].name, kFunctionDefaults[i].value);
+}
+
+void initGraphData() {
+  for (int i = 0; i < kGraphDataEntries; ++i)
+    graphData[i] = makeEntry(kGraphDefaults[i].name, kGraphDefaults[i].value);
+}
+
+const FunctionInterval& readFunctionInterval() {
+  FunctionInterval& fi = functionInterval;
+  fi.x1 = readReal(functionData[kFdX1].value);
+  fi.x2 = readReal(functionData[kFdX2].value);
+  fi.n = readInteger(functionData[kFdSteps].value);
+  fi.h = (fi.x2 - fi.x1) / static_cast<double>(fi.n);
+  return fi;
+}
+
+std::int32_t readInteger(const char* text) {
+  const char* p = text ? text : "";
+  while (isSpace(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  long long magnitude = 0;
+  const long long limit = negative ? -static_cast<long long>(INT32_MIN) : INT32_MAX;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    magnitude = magnitude * 10 + (*p - '0');
+    if (magnitude > limit) magnitude = limit;  // saturate, keep reading digits
+  }
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+double readReal(const char* text) {
+  // strtod in a fixed "C" locale: a desktop toolkit may set the process
+  // locale, which would otherwise change the decimal point.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return strtod_l(text ? text : "", nullptr, cLocale);
+}
+
+int findEntry(const DataEntry* record, int entries, const char* name) {
+  const size_t wanted = std::strlen(name);
+  for (int i = 1; i < entries; ++i) {
+    size_t n = std::strlen(record[i].name);
+    while (n > 0 && record[i].name[n - 1] == ' ') --n;
+    if (n == wanted && std::memcmp(record[i].name, name, n) == 0) return i;
+  }
+  return -1;
+}
+
+}  // namespace tavex

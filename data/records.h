@@ -1,0 +1,93 @@
+// The two global records the user edits: the function data ("fdata") and the
+// graph data ("gdata"), each a fixed array of named text entries, plus the
+// integration interval read from the function data. Plain C++, no Qt.
+#pragma once
+
+#include <cstdint>
+
+namespace tavex {
+
+// One named entry: name, value text, and the line the data box lists.
+struct DataEntry {
+  static constexpr int kNameSize = 40;
+  static constexpr int kValueSize = 60;
+  static constexpr int kLineSize = 120;
+  char name[kNameSize];
+  char value[kValueSize];
+  char line[kLineSize];
+};
+
+inline constexpr int kFunctionDataEntries = 10;
+inline constexpr int kGraphDataEntries = 14;
+
+// Entry positions of the function data.
+enum FunctionDataIndex : int {
+  kFdHeader = 0,
+  kFdFunction = 1,
+  kFdFirstParameter = 2,  // a
+  kFdX1 = 7,
+  kFdX2 = 8,
+  kFdSteps = 9,
+};
+
+// Entry positions of the graph data.
+enum GraphDataIndex : int {
+  kGdHeader = 0,
+  kGdX0 = 1,
+  kGdX1 = 2,
+  kGdY0 = 3,
+  kGdY1 = 4,
+  kGdPoints = 5,
+  kGdT1 = 6,
+  kGdTt1 = 7,
+  kGdT2 = 8,
+  kGdTt2 = 9,
+  kGdTsize = 10,
+  kGdXlab = 11,
+  kGdYlab = 12,
+  kGdTitle = 13,
+};
+
+// Filled with the defaults during static initialisation, function data first.
+extern DataEntry functionData[kFunctionDataEntries];
+extern DataEntry graphData[kGraphDataEntries];
+
+// The integration interval and step width, derived from the function data.
+struct FunctionInterval {
+  double x1 = 0.0;
+  double x2 = 0.0;
+  std::int32_t n = 0;
+  double h = 0.0;
+};
+
+// Holds the values of the last readFunctionInterval.
+extern FunctionInterval functionInterval;
+
+// name, " = ", value. Over-long texts are cut to their fields' capacities;
+// value keeps at most 59 characters, line the full composition up to 119.
+DataEntry makeEntry(const char* name, const char* value);
+
+// Stores an edited line (cut to 119 characters) and takes value from the
+// fixed position length(name) + 3 on, at most 59 characters of it.
+void acceptLine(DataEntry& entry, const char* text);
+
+// Restore the built-in defaults.
+void initFunctionData();
+void initGraphData();
+
+// Reads x1, x2, n from the function data, computes h, stores the result in
+// functionInterval and returns it.
+const FunctionInterval& readFunctionInterval();
+
+// Conversion rules shared by every numeric reader.
+// Integer as atoi reads it (white space, sign, digits; 0 without digits),
+// saturated to the 32-bit range instead of overflowing.
+std::int32_t readInteger(const char* text);
+// Real as atof reads it in the "C" locale, whatever the process locale is.
+double readReal(const char* text);
+
+// Position of the listed entry (1 to entries - 1) whose name, without its
+// blank padding, is name; -1 when there is none.
+int findEntry(const DataEntry* record, int entries, const char* name);
+
+}  // namespace tavex

@@ -1,0 +1,205 @@
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "data/records.h"
+
+namespace tavex {
+namespace {
+
+// Every test leaves the records at their defaults, so the defaults test also
+// sees what static initialisation left, whatever the test order.
+class Records : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    initFunctionData();
+    initGraphData();
+  }
+};
+
+struct Expected {
+  int index;
+  const char* name;
+  const char* value;
+  const char* line;
+};
+
+TEST_F(Records, DefaultsAfterStaticInitialisation) {
+  const Expected fdata[] = {
+      {0, "fdata", "   9", "fdata =    9"},
+      {1, "y   ", "exp(a*sin(b*x))", "y    = exp(a*sin(b*x))"},
+      {2, "a   ", "1", "a    = 1"},   {3, "b   ", "1", "b    = 1"},
+      {4, "c   ", "1", "c    = 1"},   {5, "d   ", "1", "d    = 1"},
+      {6, "e   ", "1", "e    = 1"},   {7, "x1  ", "1", "x1   = 1"},
+      {8, "x2  ", "4", "x2   = 4"},   {9, "n   ", "12", "n    = 12"},
+  };
+  const Expected gdata[] = {
+      {0, "gdata    ", "13", "gdata     = 13"},  {1, "x0       ", "0", "x0        = 0"},
+      {2, "x1       ", "5", "x1        = 5"},    {3, "y0       ", "0", "y0        = 0"},
+      {4, "y1       ", "3", "y1        = 3"},    {5, "n        ", "500", "n         = 500"},
+      {6, "t1       ", "5", "t1        = 5"},    {7, "tt1      ", "5", "tt1       = 5"},
+      {8, "t2       ", "3", "t2        = 3"},    {9, "tt2      ", "5", "tt2       = 5"},
+      {10, "tsize    ", "10", "tsize     = 10"}, {11, "xlab     ", "x", "xlab      = x"},
+      {12, "ylab     ", "Y  ", "ylab      = Y  "}, {13, "title    ", "", "title     = "},
+  };
+  for (const Expected& e : fdata) {
+    SCOPED_TRACE(e.index);
+    EXPECT_STREQ(functionData[e.index].name, e.name);
+    EXPECT_STREQ(functionData[e.index].value, e.value);
+    EXPECT_STREQ(functionData[e.index].line, e.line);
+  }
+  for (const Expected& e : gdata) {
+    SCOPED_TRACE(e.index);
+    EXPECT_STREQ(graphData[e.index].name, e.name);
+    EXPECT_STREQ(graphData[e.index].value, e.value);
+    EXPECT_STREQ(graphData[e.index].line, e.line);
+  }
+  EXPECT_EQ(readInteger(functionData[kFdHeader].value), 9);
+  EXPECT_EQ(readInteger(graphData[kGdHeader].value), 13);
+}
+
+TEST_F(Records, DefaultInterval) {
+  const FunctionInterval& fi = readFunctionInterval();
+  EXPECT_EQ(fi.x1, 1.0);
+  EXPECT_EQ(fi.x2, 4.0);
+  EXPECT_EQ(fi.n, 12);
+  EXPECT_EQ(fi.h, 0.25);
+  EXPECT_EQ(&fi, &functionInterval);
+}
+
+TEST_F(Records, AcceptLineCutsAtFixedPosition) {
+  struct Case {
+    int index;
+    bool graph;
+    const char* text;
+    const char* value;
+  };
+  const Case cases[] = {
+      {kFdX1, false, "x1   = 2.5", "2.5"},
+      {kFdX1, false, "x1 = 2", ""},    // prefix shortened: position 7 lies beyond the text
+      {kFdX1, false, "x1   =", ""},
+      {kFdX1, false, "x1   = ", ""},
+      {kFdX1, false, "x1   =  3", " 3"},  // whatever stands at position 7 on
+      {kFdX1, false, "x1     = 4", "= 4"},  // a longer prefix is not searched for "="
+      {kFdX1, false, "", ""},
+      {kGdTitle, true, "title     = Riemann", "Riemann"},
+      {kGdTitle, true, "title     = ", ""},
+      {kGdYlab, true, "ylab      = f(x)  ", "f(x)  "},  // trailing blanks kept
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    DataEntry& entry = c.graph ? graphData[c.index] : functionData[c.index];
+    const std::string name = entry.name;
+    acceptLine(entry, c.text);
+    EXPECT_STREQ(entry.line, c.text);
+    EXPECT_STREQ(entry.value, c.value);
+    EXPECT_EQ(entry.name, name);
+  }
+  acceptLine(functionData[kFdX1], "x1 = 2");
+  EXPECT_EQ(readFunctionInterval().x1, 0.0);
+  acceptLine(functionData[kFdX1], "x1   = 2.5");
+  EXPECT_EQ(readFunctionInterval().x1, 2.5);
+}
+
+TEST_F(Records, OverlongValueKeepsWholeLineAndCutsValue) {
+  std::string text = "y    = ";
+  while (text.size() < 118) text += "x+";
+  text.resize(118);
+  acceptLine(functionData[kFdFunction], text.c_str());
+  EXPECT_EQ(std::string(functionData[kFdFunction].line), text);
+  EXPECT_EQ(std::string(functionData[kFdFunction].value), text.substr(7, 59));
+
+  // A text beyond the line's capacity keeps its first 119 characters.
+  std::string longer(200, 'q');
+  acceptLine(functionData[kFdFunction], longer.c_str());
+  EXPECT_EQ(std::strlen(functionData[kFdFunction].line), 119u);
+  EXPECT_EQ(std::strlen(functionData[kFdFunction].value), 59u);
+
+  acceptLine(functionData[kFdFunction], nullptr);
+  EXPECT_STREQ(functionData[kFdFunction].line, "");
+}
+
+TEST_F(Records, MakeEntryComposesAndCuts) {
+  DataEntry e = makeEntry("x0       ", "-2");
+  EXPECT_STREQ(e.line, "x0        = -2");
+  EXPECT_STREQ(e.value, "-2");
+
+  const std::string value(100, '7');
+  e = makeEntry("a   ", value.c_str());
+  EXPECT_EQ(std::string(e.line), "a    = " + value);
+  EXPECT_EQ(std::string(e.value), value.substr(0, 59));
+  // Accepting the composed line gives the same entry back.
+  DataEntry again = e;
+  acceptLine(again, e.line);
+  EXPECT_STREQ(again.value, e.value);
+}
+
+TEST(Conversion, IntegerFollowsAtoi) {
+  struct Case {
+    const char* text;
+    int expected;
+  };
+  const Case cases[] = {
+      {"   9", 9},      {"12 steps", 12},      {"abc", 0},          {"", 0},
+      {"-7", -7},       {"+3", 3},             {" \t\n\v\f\r5", 5}, {"1e3", 1},
+      {"2.9", 2},       {"- 4", 0},            {"0x10", 0},         {"2147483647", INT_MAX},
+      {"2147483648", INT_MAX}, {"99999999999999999999", INT_MAX},
+      {"-2147483648", INT_MIN}, {"-99999999999", INT_MIN},
+  };
+  for (const Case& c : cases) EXPECT_EQ(readInteger(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(Conversion, RealFollowsAtof) {
+  struct Case {
+    const char* text;
+    double expected;
+  };
+  const Case cases[] = {
+      {"2.5", 2.5},   {"  -1.5e2x", -150.0}, {"abc", 0.0}, {"", 0.0},   {".5", 0.5},
+      {"1e", 1.0},    {"1e+", 1.0},          {"+4.", 4.0}, {"3 4", 3.0}, {"1E-2", 0.01},
+      {"1e400", HUGE_VAL}, {"0.1", 0.1},
+  };
+  for (const Case& c : cases) EXPECT_EQ(readReal(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(Conversion, RealIgnoresProcessLocale) {
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = previous ? previous : "C";
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
+    GTEST_SKIP() << "no locale with a decimal comma installed";
+  const double value = readReal("2.5");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+  EXPECT_EQ(value, 2.5);
+}
+
+TEST_F(Records, DegenerateStepCounts) {
+  acceptLine(functionData[kFdSteps], "n    = 0");
+  FunctionInterval fi = readFunctionInterval();
+  EXPECT_EQ(fi.n, 0);
+  EXPECT_TRUE(std::isinf(fi.h));
+  acceptLine(functionData[kFdX2], "x2   = 1");
+  EXPECT_TRUE(std::isnan(readFunctionInterval().h));
+  acceptLine(functionData[kFdSteps], "n    = -3");
+  fi = readFunctionInterval();
+  EXPECT_EQ(fi.n, -3);
+  EXPECT_EQ(fi.h, -0.0);
+}
+
+TEST(RecordLookup, FindEntryByUnpaddedName) {
+  EXPECT_EQ(findEntry(functionData, kFunctionDataEntries, "y"), kFdFunction);
+  EXPECT_EQ(findEntry(functionData, kFunctionDataEntries, "x2"), kFdX2);
+  EXPECT_EQ(findEntry(graphData, kGraphDataEntries, "title"), kGdTitle);
+  EXPECT_EQ(findEntry(graphData, kGraphDataEntries, "x1"), kGdX1);
+  // The header is not an editable entry, and names match whole.
+  EXPECT_EQ(findEntry(functionData, kFunctionDataEntries, "fdata"), -1);
+  EXPECT_EQ(findEntry(functionData, kFunctionDataEntries, "x"), -1);
+  EXPECT_EQ(findEntry(graphData, kGraphDataEntries, "tt"), -1);
+  EXPECT_EQ(findEntry(graphData, kGraphDataEntries, ""), -1);
+}
+
+}  // namespace
+}  // namespace tavex
