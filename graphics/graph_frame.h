@@ -1,0 +1,189 @@
+// The graph frame: the one drawing record of the plot. It holds the device,
+// the drawing tools, the text cursor, the current frame (a rectangle of the
+// device given in percentages) and the world window mapped onto it, and
+// offers the drawing primitives in world coordinates.
+#pragma once
+
+#include <array>
+#include <concepts>
+#include <functional>
+#include <string_view>
+
+#include "graphics/canvas.h"
+
+namespace tavex {
+
+inline constexpr int kPenCount = 26;
+inline constexpr int kBrushCount = 10;
+
+// Pen colours, also the text colours. Entries 16 to 25 repeat the brushes.
+inline constexpr std::array<Rgb, kPenCount> penPalette{{
+    {0, 0, 0},       {0, 0, 160},     {0, 160, 0},     {160, 0, 0},     {0, 160, 160},
+    {160, 0, 160},   {160, 160, 0},   {160, 160, 160}, {255, 128, 0},   {0, 0, 255},
+    {0, 255, 0},     {255, 0, 0},     {0, 255, 255},   {255, 0, 255},   {255, 255, 0},
+    {255, 255, 255}, {0, 0, 0},       {240, 255, 255}, {255, 230, 255}, {255, 230, 200},
+    {230, 255, 255}, {255, 255, 255}, {253, 254, 218}, {226, 253, 220}, {251, 255, 202},
+    {255, 200, 255},
+}};
+
+// Brush colours, also the text background colours.
+inline constexpr std::array<Rgb, kBrushCount> brushPalette{{
+    {0, 0, 0},
+    {240, 255, 255},
+    {255, 230, 255},
+    {255, 230, 200},
+    {230, 255, 255},
+    {255, 255, 255},
+    {253, 254, 218},
+    {226, 253, 220},
+    {251, 255, 202},
+    {255, 200, 255},
+}};
+
+// Attribute bits of createScaledFont.
+inline constexpr int kFontBold = 1;
+inline constexpr int kFontItalic = 2;
+inline constexpr int kFontUnderline = 4;
+inline constexpr int kFontStrikeOut = 8;
+
+// Mapped device coordinates are saturated to [-limit, limit] so that huge or
+// non-finite world values give a defined coordinate that every canvas can
+// take; a NaN maps to -limit.
+inline constexpr int kDeviceCoordinateLimit = 1 << 26;
+
+// Truncates a device value toward zero after saturating it as above.
+int toDeviceUnit(double value);
+
+// A font sized in tenths of a point for the resolution of dc. The caller
+// owns the returned font. widthDecipoints 0 keeps the face's natural width.
+FontHandle createScaledFont(Canvas& dc, std::string_view faceName, int heightDecipoints,
+                            int widthDecipoints, int attributes, int useLogicalDpi);
+
+// A framed, filled text area of the page in percentages, with its colour
+// indices and text cursor.
+struct Panel {
+  int leftPct = 0;
+  int rightPct = 0;
+  int bottomPct = 0;
+  int topPct = 0;
+  int brushIndex = 0;
+  int framePenIndex = 0;
+  int penIndex = 0;
+  int textColourIndex = 0;
+  int cursorX = 0;
+  int cursorY = 0;
+};
+
+// Text alignment of drawTextAt; any value other than 1 and 2 is right.
+inline constexpr int kAlignLeft = 1;
+inline constexpr int kAlignCentre = 2;
+inline constexpr int kAlignRight = 3;
+
+using CurveFunction = std::function<double(double)>;
+
+struct GraphFrame {
+  explicit GraphFrame(DeviceWindow* window = nullptr) : window(window) {}
+
+  std::array<Pen, kPenCount> pens{};
+  std::array<Brush, kBrushCount> brushes{};
+  int printing = 0;
+  int penWidth = 1;
+  DeviceWindow* window = nullptr;
+  Canvas* dc = nullptr;
+  Canvas* screenDc = nullptr;
+  Canvas* printerDc = nullptr;
+  FontHandle font;
+  TextMetrics textMetrics;
+  Size textExtent;
+  int charWidth = 0;
+  int lineHeight = 0;
+  int lineStartX = 0;
+  int cursorX = 0;
+  int cursorY = 0;
+  int titlePercent = 50;
+  Rect clientRect;
+  Rect frameRect;
+  Region clientRegion;
+  Region frameRegion;
+  int brushIndex = 0;
+  int savedBrushIndex = 0;
+  int textColourIndex = 0;
+  int savedTextColourIndex = 0;
+  int framePenIndex = 0;
+  int savedFramePenIndex = 0;
+  int penIndex = 0;
+  int savedPenIndex = 0;
+  int colourOutput = 1;
+  double x0 = 0;
+  double x1 = 0;
+  double y0 = 0;
+  double y1 = 0;
+  double xRange = 0;
+  double yRange = 0;
+  double xScale = 0;
+  double yScale = 0;
+  std::array<double, 4> savedWorld{};
+  double charWidthWorld = 0;
+  double lineHeightWorld = 0;
+  int frameLeft = 0;
+  int frameRight = 0;
+  int frameBottom = 0;
+  int frameTop = 0;
+  int frameHeight = 0;
+  int frameWidth = 0;
+  double currentX = 0;
+  double currentY = 0;
+  int currentDevX = 0;
+  int currentDevY = 0;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  int deviceWidth = 0;
+  int deviceHeight = 0;
+  double deviceAspect = 1.0;
+  double frameAspect = 1.0;
+  double worldAspect = 0;
+  int points = 0;
+  int clipActive = 1;
+  char labelFormat[16] = "%.6g";
+
+  // Frame and mapping.
+  void setFrame(int leftPct, int rightPct, int bottomPct, int topPct, int clip);
+  // A degenerate axis (empty or non-finite range, or a frame of no extent)
+  // gets scale 0: every value on it then maps onto the frame's low edge.
+  void setWorld(double worldX0, double worldX1, double worldY0, double worldY1, int curvePoints);
+  int mapX(double x) const;
+  int mapY(double y) const;
+  double unmapX(int devX, int clamp) const;
+  double unmapY(int devY, int clamp) const;
+  void newLine(int k);
+
+  // Drawing primitives.
+  bool colourAllowed() const { return printing == 0 || colourOutput == 1; }
+  void selectPen(int index);
+  void selectBrush(int index);
+  void setPanel(Panel& panel, int decorate);
+  void drawBorder(int index);
+  void moveTo(double x, double y);
+  void lineTo(double x, double y);
+  void plotCurve(const CurveFunction& f, double xa, double xb, int steps);
+  template <class Evaluator>
+    requires requires(Evaluator& e, double x) {
+      { e.evaluate(x) } -> std::convertible_to<double>;
+    }
+  void plotCurve(Evaluator& evaluator, double xa, double xb, int steps) {
+    plotCurve([&evaluator](double x) { return static_cast<double>(evaluator.evaluate(x)); }, xa,
+              xb, steps);
+  }
+  void drawTextAt(double x, double y, int align, std::string_view text);
+
+  // Text output helpers shared with the text-at-cursor operations: set the
+  // device's background colour from brushIndex and text colour from
+  // textColourIndex; measure a text into textExtent; draw it opaque.
+  void applyTextColours();
+  int measureText(std::string_view text);
+  void drawText(int x, int y, std::string_view text);
+  // Clip to frameRegion (on) or nothing (off), recorded in clipActive.
+  void setClip(int on);
+};
+
+}  // namespace tavex
