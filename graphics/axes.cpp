@@ -1,0 +1,172 @@
+// Axes, ticks and labels. Ticks and labels are laid out in tick units: the
+// world window is [0, intervals along x] × [0, intervals along y] while they
+// are drawn, so that tick i lies at world coordinate i.
+#include "graphics/axes.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <locale.h>
+
+namespace tavex {
+
+namespace {
+
+int saturatedProduct(int a, int b) {
+  const std::int64_t product = static_cast<std::int64_t>(a) * b;
+  if (product > INT_MAX) return INT_MAX;
+  if (product < INT_MIN) return INT_MIN;
+  return static_cast<int>(product);
+}
+
+void saveWorld(GraphFrame& frame) { frame.savedWorld = {frame.x0, frame.x1, frame.y0, frame.y1}; }
+
+void restoreWorld(GraphFrame& frame) {
+  const auto& w = frame.savedWorld;
+  frame.setWorld(w[0], w[1], w[2], w[3], frame.points);
+}
+
+// A tick label: the value in labelFormat, rounding noise shown as 0. It is
+// formatted in the "C" locale, whatever locale a desktop toolkit has set, so
+// that the decimal point stays a point.
+std::string tickLabel(const GraphFrame& frame, double value) {
+  if (std::fabs(value) < 1e-10) value = 0;
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  const locale_t previous = uselocale(cLocale);
+  char text[80];
+  std::snprintf(text, sizeof text, frame.labelFormat, value);
+  uselocale(previous);
+  return text;
+}
+
+}  // namespace
+
+GraphSettings readGraphSettings(const DataEntry* graphData) {
+  GraphSettings graph;
+  graph.x0 = readReal(graphData[kGdX0].value);
+  graph.x1 = readReal(graphData[kGdX1].value);
+  graph.y0 = readReal(graphData[kGdY0].value);
+  graph.y1 = readReal(graphData[kGdY1].value);
+  graph.n = readInteger(graphData[kGdPoints].value);
+  graph.t1 = readInteger(graphData[kGdT1].value);
+  graph.tt1 = readInteger(graphData[kGdTt1].value);
+  graph.t2 = readInteger(graphData[kGdT2].value);
+  graph.tt2 = readInteger(graphData[kGdTt2].value);
+  graph.tsize = readInteger(graphData[kGdTsize].value);
+  graph.xlab = graphData[kGdXlab].value;
+  graph.ylab = graphData[kGdYlab].value;
+  graph.title = graphData[kGdTitle].value;
+  return graph;
+}
+
+void drawGraph(GraphFrame& frame, const DataEntry* graphData) {
+  drawGraph(frame, readGraphSettings(graphData));
+}
+
+void drawGraph(GraphFrame& frame, const GraphSettings& graph) {
+  frame.setWorld(graph.x0, graph.x1, graph.y0, graph.y1, graph.n);
+
+  const int remembered = frame.penIndex;
+  frame.selectPen(frame.framePenIndex);
+  if (graph.y0 * graph.y1 < 0) {
+    frame.moveTo(graph.x0, 0);
+    frame.lineTo(graph.x1, 0);
+  }
+  if (graph.x0 * graph.x1 < 0) {
+    frame.moveTo(0, graph.y0);
+    frame.lineTo(0, graph.y1);
+  }
+  frame.selectPen(remembered);
+
+  drawTicks(frame, graph.t1, graph.t2, graph.tsize);
+  drawTicks(frame, saturatedProduct(graph.t1, graph.tt1), saturatedProduct(graph.t2, graph.tt2),
+            graph.tsize / 2);
+  drawLabels(frame, graph.x0, graph.x1, graph.y0, graph.y1, graph.t1, graph.t2, graph.xlab,
+             graph.ylab, graph.title);
+}
+
+void drawTicks(GraphFrame& frame, int countX, int countY, int size) {
+  const int remembered = frame.penIndex;
+  frame.selectPen(frame.framePenIndex);
+  // The product of the three is 0 exactly when one of them is.
+  if (countX != 0 && countY != 0 && size != 0) {
+    saveWorld(frame);
+    frame.setWorld(0, countX, 0, countY, frame.points);
+    const double e = size * frame.xRange * 0.003;
+    double eY = e / frame.worldAspect;
+    // A frame of no extent has no aspect: its ticks get no length.
+    if (!std::isfinite(eY)) eY = 0;
+    for (int i = 1; i < countX; ++i) {
+      frame.moveTo(i, 0);
+      frame.lineTo(i, eY);
+    }
+    for (int i = 1; i < countY; ++i) {
+      frame.moveTo(0, i);
+      frame.lineTo(e, i);
+    }
+    restoreWorld(frame);
+  }
+  frame.selectPen(remembered);
+}
+
+void drawLabels(GraphFrame& frame, double x0, double x1, double y0, double y1, int t1, int t2,
+                std::string_view xlab, std::string_view ylab, std::string_view title) {
+  const double stepX = t1 > 0 ? (x1 - x0) / t1 : 1;
+  const int spanX = t1 > 0 ? t1 : 1;
+  const double stepY = t2 > 0 ? (y1 - y0) / t2 : 1;
+  const int spanY = t2 > 0 ? t2 : 1;
+
+  const int rememberedPen = frame.penIndex;
+  const int rememberedBrush = frame.brushIndex;
+  frame.selectPen(frame.framePenIndex);
+  frame.selectBrush(5);  // labels on white
+  frame.setClip(0);      // labels lie outside the frame
+
+  saveWorld(frame);
+  frame.setWorld(0, spanX, 0, spanY, frame.points);
+  const double dx = 2.5 * frame.charWidthWorld;
+  const double dy = 2 * frame.lineHeightWorld;
+  const int halfLine = frame.lineHeight / 2;
+
+  if (t1 > 0) {
+    for (long long i = 0; i <= t1; ++i) {
+      const std::string label = tickLabel(frame, x0 + static_cast<double>(i) * stepX);
+      frame.applyTextColours();
+      const int w = frame.measureText(label);
+      const int tickX = frame.mapX(static_cast<double>(i));
+      frame.drawText(tickX - w / 2, frame.mapY(-dy) - halfLine, label);
+      frame.moveTo(frame.unmapX(tickX + w - w / 2, 0), -dy);
+    }
+  }
+
+  const double xc = t1 / 2 + 0.5;
+  frame.applyTextColours();
+  const int xlabWidth = frame.measureText(xlab);
+  const int xcDev = frame.mapX(xc);
+  frame.drawText(xcDev - xlabWidth / 2, frame.mapY(-2 * dy) - halfLine, xlab);
+  frame.moveTo(frame.unmapX(xcDev + xlabWidth - xlabWidth / 2, 0), -2 * dy);
+
+  if (t2 > 0) {
+    const int rightEnd = frame.mapX(-dx);
+    for (long long i = 0; i <= t2; ++i) {
+      const std::string label = tickLabel(frame, y0 + static_cast<double>(i) * stepY);
+      frame.applyTextColours();
+      const int w = frame.measureText(label);
+      frame.drawText(rightEnd - w, frame.mapY(static_cast<double>(i)) - halfLine, label);
+      frame.moveTo(frame.unmapX(rightEnd, 0), static_cast<double>(i));
+    }
+  }
+
+  frame.drawTextAt(-2 * dx, t2 / 2 + 0.5, kAlignRight, ylab);
+  const std::int64_t titleShare = static_cast<std::int64_t>(t1) * frame.titlePercent;
+  frame.drawTextAt(static_cast<double>(titleShare) * 0.01, t2 + dy, kAlignCentre, title);
+
+  frame.selectPen(rememberedPen);
+  frame.selectBrush(rememberedBrush);
+  frame.setClip(1);
+  restoreWorld(frame);
+}
+
+}  // namespace tavex
