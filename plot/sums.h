@@ -1,0 +1,76 @@
+// The six approximations of the integral of f over [x1, x2] with n steps:
+// upper, lower, trapezoidal, midpoint and Simpson sums and a Gauss-Legendre
+// reference value, each in its fixed order of evaluation (a failed
+// evaluation returns a stale value, so the order decides what is shown).
+#pragma once
+
+#include "data/records.h"
+#include "expr/function_evaluator.h"
+
+namespace tavex {
+
+struct RiemannSums {
+  double SumU = 0.0;
+  double SumL = 0.0;
+  double SumT = 0.0;
+  double SumM = 0.0;
+  double SumS = 0.0;
+  double Exact = 0.0;
+  bool simpsonShown = false;
+};
+
+inline constexpr int kExactPanels = 30;
+
+// Sums are computed for n >= 2; Simpson's rule only for even n.
+inline bool sumsWanted(const FunctionInterval& interval) { return interval.n >= 2; }
+inline bool simpsonShown(const FunctionInterval& interval) { return interval.n % 2 == 0; }
+
+// Receives the rectangle walk as it goes, for drawing the step outlines.
+class StepDrawing {
+ public:
+  virtual ~StepDrawing() = default;
+  // The left end of the interval, before the first step.
+  virtual void start(double x1, double f1) = 0;
+  // One step from (p, fp) to (x, fx), before the sums take it in.
+  virtual void step(double p, double fp, double x, double fx) = 0;
+};
+
+// Composite 10-point Gauss-Legendre integral over equal panels; 0 without
+// evaluating when panels < 1.
+double gaussLegendre10(FunctionEvaluator& evaluator, double a, double b, int panels);
+
+// Simpson's rule; meant for even n >= 2.
+double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval);
+
+struct MidpointTrapezoid {
+  double SumM = 0.0;
+  double SumT = 0.0;
+};
+MidpointTrapezoid midpointTrapezoidSums(FunctionEvaluator& evaluator,
+                                        const FunctionInterval& interval);
+
+struct UpperLower {
+  double SumU = 0.0;
+  double SumL = 0.0;
+};
+// Walks the n steps; drawing may be null.
+UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& interval,
+                         StepDrawing* drawing);
+
+// All six in draw-pass order: Exact, SumS (even n), SumM and SumT, then the
+// walk with SumU and SumL. Nothing is evaluated when n < 2.
+RiemannSums computeSums(FunctionEvaluator& evaluator, const FunctionInterval& interval,
+                        StepDrawing* drawing);
+
+// The readout lines, in display order, each at most 79 characters.
+struct ReadoutLines {
+  static constexpr int kMaxLines = 6;
+  static constexpr int kLineSize = 80;
+  char lines[kMaxLines][kLineSize];
+  int count = 0;
+};
+// "SumU  = %.10f" ... "Exact = %.10f", SumS only when simpsonShown. A value
+// whose fixed text would not fit in 79 characters is shown as "%.10e".
+ReadoutLines sumReadouts(const RiemannSums& sums);
+
+}  // namespace tavex
