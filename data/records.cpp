@@ -117,12 +117,11 @@ double readReal(const char* text) {
   return strtod_l(text ? text : "", nullptr, cLocale);
 }
 
-int findEntry(const DataEntry* record, int entries, const char* name) {
-  const size_t wanted = std::strlen(name);
+int findEntry(const DataEntry* record, int entries, std::string_view name) {
   for (int i = 1; i < entries; ++i) {
-    size_t n = std::strlen(record[i].name);
-    while (n > 0 && record[i].name[n - 1] == ' ') --n;
-    if (n == wanted && std::memcmp(record[i].name, name, n) == 0) return i;
+    std::string_view own = record[i].name;
+    while (!own.empty() && own.back() == ' ') own.remove_suffix(1);
+    if (own == name) return i;
   }
   return -1;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace tavex {
 
@@ -88,6 +89,6 @@ double readReal(const char* text);
 
 // Position of the listed entry (1 to entries - 1) whose name, without its
 // blank padding, is name; -1 when there is none.
-int findEntry(const DataEntry* record, int entries, const char* name);
+int findEntry(const DataEntry* record, int entries, std::string_view name);
 
 }  // namespace tavex

@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+// Runs the built program in a process of its own, so each run starts from the
+// defaults and an empty engine.
+Outcome runTavex(const std::vector<std::string>& args) {
+  const std::string errPath = ::testing::TempDir() + "tavex_cli_stderr.txt";
+  std::string command = TAVEX_BINARY;
+  for (const std::string& a : args) command += " " + quoted(a);
+  command += " 2>" + errPath;
+  Outcome run{};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return Outcome{-1, "", "popen failed"};
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int wait = pclose(pipe);
+  run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+  std::ifstream err(errPath);
+  std::stringstream text;
+  text << err.rdbuf();
+  run.err = text.str();
+  return run;
+}
+
+const char* const kParameters = "a    = 1\nb    = 1\nc    = 1\nd    = 1\ne    = 1\n";
+
+TEST(CommandLine, SumsOfTheDefaults) {
+  const Outcome r = runTavex({"--sums"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, std::string(kParameters) +
+                       "x1   = 1\nx2   = 4\nn    = 12\n"
+                       "SumU  = 5.4857108520\nSumL  = 4.8272055958\nSumT  = 5.1564582239\n"
+                       "SumM  = 5.1686823794\nSumS  = 5.1646833897\nExact = 5.1646028130\n");
+}
+
+TEST(CommandLine, EditsApplyInOrderAndComposeLines) {
+  const Outcome r = runTavex({"--sums", "--fdata", "y=x*x", "--fdata", "x1=0", "--fdata", "x2=1",
+                          "--fdata", "n=9", "--fdata", "n=4", "--fdata", "a=2, q = 3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "a    = 2, q = 3\nb    = 1\nc    = 1\nd    = 1\ne    = 1\n"
+            "x1   = 0\nx2   = 1\nn    = 4\n"
+            "SumU  = 0.4687500000\nSumL  = 0.2187500000\nSumT  = 0.3437500000\n"
+            "SumM  = 0.3281250000\nSumS  = 0.3333333333\nExact = 0.3333333333\n");
+}
+
+TEST(CommandLine, GraphOnlyWhenNBelowTwo) {
+  for (const char* n : {"n=1", "n=0", "n=-2", "n=lots"}) {
+    const Outcome r = runTavex({"--fdata", n, "--sums"});
+    EXPECT_EQ(r.status, 0) << n;
+    EXPECT_EQ(r.out, kParameters) << n;
+  }
+}
+
+TEST(CommandLine, StaleValuesAtAPole) {
+  // The curve over [-1, 1] starts at the pole and ends at f(1); Exact's nodes
+  // miss x = 0. Simpson's x2 - h = 0 then repeats f(x2) = 1, the trapezoid's
+  // right end 0 repeats the midpoint f(-0.5) = -2 and the walk's f(0) the
+  // left end f(-1) = -1.
+  const Outcome r = runTavex({"--sums", "--fdata", "y=1/x", "--fdata", "x1=-1", "--fdata", "x2=1",
+                          "--fdata", "n=2", "--gdata", "x0=-1", "--gdata", "x1=1", "--gdata",
+                          "n=4"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string expected = std::string(kParameters) +
+                               "x1   = -1\nx2   = 1\nn    = 2\n"
+                               "SumU  = 0.0000000000\nSumL  = -2.0000000000\n"
+                               "SumT  = -0.5000000000\nSumM  = 0.0000000000\n"
+                               "SumS  = 1.3333333333\n";
+  EXPECT_EQ(r.out.substr(0, expected.size()), expected);
+}
+
+TEST(CommandLine, TheCurveDecidesTheFirstStaleValue) {
+  // x/(x > 1.5) fails below 1.5, where Exact's first nodes lie; they repeat
+  // the curve's last value f(graph x1): 5 or 3 over [1, 1.5], then x.
+  struct Case {
+    const char* graphX1;
+    const char* exact;
+  };
+  for (const Case& c : {Case{"x1=5", "Exact = 9.3750000000\n"}, Case{"x1=3", "Exact = 8.3750000000\n"}}) {
+    const Outcome r = runTavex({"--sums", "--fdata", "y=x/(x > 1.5)", "--gdata", c.graphX1});
+    ASSERT_GE(r.out.size(), 21u);
+    EXPECT_EQ(r.out.substr(r.out.size() - 21), c.exact) << c.graphX1;
+  }
+}
+
+TEST(CommandLine, ProbeAfterADrawPass) {
+  struct Case {
+    std::vector<std::string> args;
+    const char* out;
+  };
+  const Case cases[] = {
+      {{"--probe", "0"}, "x = 0.00000\ny = f(x) = 1.00000\nf'(x) = 1.00000   f\"(x) = 1.00000\n"},
+      {{"--probe", "5"}, "x = 5.00000\ny = f(x) = 0.38330\nf'(x) = 0.10873   f\"(x) = 0.39840\n"},
+      {{"--fdata", "y=x*x*x", "--probe", "-2"},
+       "x = -2.00000\ny = f(x) = -8.00000\nf'(x) = 12.00000   f\"(x) = -12.00000\n"},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = runTavex(c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out);
+  }
+}
+
+TEST(CommandLine, ProbeAtAPoleRepeatsTheDrawPassValue) {
+  // The draw pass's last evaluation is the walk's f(x2) = 1/4; the probe's
+  // f(0) repeats it, and its neighbours are evaluated after it.
+  const Outcome r = runTavex({"--fdata", "y=1/x", "--probe", "0"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out.substr(0, 33), "x = 0.00000\ny = f(x) = 0.25000\nf'");
+}
+
+TEST(CommandLine, BadArgumentsPrintOnlyAMessage) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--sums", "--fdata", "z=1"},        {"--sums", "--fdata", "fdata=3"},
+      {"--sums", "--gdata", "y=1"},        {"--sums", "--fdata", "n"},
+      {"--sums", "--fdata"},               {"--sums", "--bogus"},
+      {"--probe"},                         {"--probe", "abc"},
+      {"--probe", "1", "--sums"},          {"--fdata", "n=3"},
+      {"--sums", "--fdata", "y=" + std::string(200, 'x')},
+      {"--frobnicate"},
+  };
+  for (const auto& args : cases) {
+    const Outcome r = runTavex(args);
+    SCOPED_TRACE(args.size() > 1 ? args[1] : args[0]);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("tavex: "), std::string::npos) << r.err;
+  }
+  EXPECT_NE(runTavex({"--sums", "--fdata", "zz=1"}).err.find("unknown name 'zz'"),
+            std::string::npos);
+}
+
+}  // namespace
