@@ -82,7 +82,18 @@ constexpr auto kPairs = [] {
 inline bool truth(double v) { return v < 0.0 || v > 0.0; }
 
 // Moves the position over one consumed character.
+constexpr auto kPlainColumn = [] {
+  struct Table {
+    bool c[256];
+  } t{};
+  for (int i = 0; i < 256; ++i) t.c[i] = i != '\n' && i != '\t' && i != '\f' && i != '\r';
+  return t;
+}();
 inline void advance(unsigned char c, int& line, int& column) {
+  if (kPlainColumn.c[c]) {
+    ++column;
+    return;
+  }
   switch (c) {
     case '\n':
       ++line;
@@ -193,9 +204,13 @@ const char* ExpressionEngine::popName(int n) {
 double& ExpressionEngine::lookupVariable(const char* name) {
   SymbolTable& st = symbolTable_;
   int low = 0, high = st.count - 1;
+  const unsigned char first = static_cast<unsigned char>(name[0]);
   while (low <= high) {
     int middle = (low + high) / 2;
-    int c = std::strcmp(name, st.entries[middle].name);
+    const char* other = st.entries[middle].name;
+    // Most names differ in their first byte: decide those without a call.
+    int c = static_cast<int>(first) - static_cast<unsigned char>(other[0]);
+    if (c == 0 && first != 0) c = std::strcmp(name + 1, other + 1);
     if (c == 0) return st.entries[middle].value;
     if (c < 0) high = middle - 1;
     else low = middle + 1;
@@ -299,23 +314,82 @@ ParseStatus ExpressionEngine::runText(const char* text) {
   int saved = 0;
   bool saving = false;
 
-  for (;;) {
-    // Read the lookahead in the current state.
-    const unsigned char c = static_cast<unsigned char>(*p);
-    int term = kCharClass.c[c];
-    int length = 1;
-    const PairList& pairs = kPairs.l[c];
+  // Reads the lookahead in the current state: a two-character terminal is
+  // formed only where the state accepts it.
+  auto lex = [&state](const char* at, int& length) -> int {
+    const unsigned char ch = static_cast<unsigned char>(*at);
+    length = 1;
+    const PairList& pairs = kPairs.l[ch];
     for (int k = 0; k < pairs.n; ++k) {
-      if (p[1] == pairs.p[k].second && pt::kAction[state][pairs.p[k].term] != 0) {
-        term = pairs.p[k].term;
+      if (at[1] == pairs.p[k].second && pt::kAction[state][pairs.p[k].term] != 0) {
         length = 2;
-        break;
+        return pairs.p[k].term;
       }
     }
+    return kCharClass.c[ch];
+  };
 
+  // The lookahead is read again only where it could read differently: at a
+  // new position, or in a new state when its character may start a
+  // two-character terminal.
+  const char* lexedAt = nullptr;
+  int lexedState = -1;
+  int term = 0;
+  int length = 1;
+  static const int fracnRule = [] {
+    for (int r = 0; r < pt::kNumRules; ++r)
+      if (pt::kRules[r].act == pt::A_FRACN) return r;
+    return 0;
+  }();
+  for (;;) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (p != lexedAt || (kPairs.l[c].n && state != lexedState)) {
+      term = lex(p, length);
+      lexedAt = p;
+      lexedState = state;
+    }
     std::uint16_t action = pt::kAction[state][term];
     int kind = action >> 14;
     int payload = action & 0x3FFF;
+
+    // A character that only extends the pending symbol (a name, an integer
+    // part, an exponent, white space or a comment) is consumed in place.
+    if (kind == pt::K_SHIFT_REDUCE && pt::kExtendRule[payload]) {
+      ValueCell& top = stackValue[depth - 1];
+      switch (pt::kRules[payload].act) {
+        case pt::A_NAMEN:
+          pushNameChar(static_cast<char>(c));
+          top.i += 1;
+          break;
+        case pt::A_INTN: top.d = top.d * 10 + c - 48; break;
+        case pt::A_EXPON: top.i = wrapInt(static_cast<std::int64_t>(top.i) * 10 + (c - 48)); break;
+        default: break;
+      }
+      for (int k = 0; k < length; ++k) advance(static_cast<unsigned char>(p[k]), inputLine_, inputColumn_);
+      p += length;
+      saved = 0;
+      saving = false;
+      examinedState = state;
+      examinedDepth = depth;
+      if (status_ != ParseStatus::Running) return status_;
+      continue;
+    }
+
+    // Explicit reductions by rules of one symbol without an action replace the
+    // top entry's symbol and change nothing else: take the whole chain at once.
+    if (kind == pt::K_REDUCE && !saving && pt::kUnitRule[payload]) {
+      std::uint32_t g = pt::kGoto[stackState[depth - 1]][pt::kRules[payload].lhs];
+      state = static_cast<int>(g & 0xFFFF);
+      if (g >> 16) {
+        if (kPairs.l[c].n) {
+          term = lex(p, length);
+          lexedState = state;
+        }
+        state = pt::kChain[(g >> 16) - 1][term];
+      }
+      continue;
+    }
+
     bool byDefault = false;
     if (kind == pt::K_ERROR) {
       int rule = pt::kDefaultRule[state];
@@ -342,9 +416,24 @@ ParseStatus ExpressionEngine::runText(const char* text) {
       stackState[depth] = static_cast<std::int16_t>(state);
       stackValue[depth] = tokenValue;
       ++depth;
-      state = payload;
       for (int k = 0; k < length; ++k) advance(static_cast<unsigned char>(p[k]), inputLine_, inputColumn_);
       p += length;
+      if (payload == state && !kPairs.l[c].n) {
+        // A run of characters that each hold an entry in the same state (the
+        // digits of a fraction part): push them in a tight loop.
+        while (kCharClass.c[static_cast<unsigned char>(*p)] == term) {
+          if (depth >= kParseStackSize) {
+            stackOverflow();
+            return status_;
+          }
+          stackState[depth] = static_cast<std::int16_t>(state);
+          stackValue[depth].i = static_cast<unsigned char>(*p);
+          ++depth;
+          ++inputColumn_;
+          ++p;
+        }
+      }
+      state = payload;
       examinedState = state;
       examinedDepth = depth;
       saved = 0;
@@ -384,7 +473,8 @@ ParseStatus ExpressionEngine::runText(const char* text) {
     ValueCell r;
     r.d = 0.0;
     if (pt::kRules[rule].length > 0) r = v[0];
-    switch (pt::kRules[rule].act) {
+    const pt::Act act = pt::kRules[rule].act;
+    if (act != pt::A_NONE && act != pt::A_COPY0) switch (act) {
       case pt::A_NONE:
       case pt::A_COPY0:
         break;
@@ -479,12 +569,32 @@ ParseStatus ExpressionEngine::runText(const char* text) {
     stackState[base] = static_cast<std::int16_t>(fromState);
     stackValue[base] = r;
     depth = base + 1;
-    state = pt::kGoto[fromState][pt::kRules[rule].lhs];
+    std::uint32_t g = pt::kGoto[fromState][pt::kRules[rule].lhs];
+    state = static_cast<int>(g & 0xFFFF);
+    if (act == pt::A_FRACN || act == pt::A_FRAC1) {
+      // The digits of a fraction part reduce right to left, one after another.
+      const std::uint16_t again = static_cast<std::uint16_t>(pt::K_REDUCE << 14 | fracnRule);
+      while (!saving && pt::kAction[state][term] == again) {
+        base = depth - 2;
+        fromState = stackState[base];
+        stackValue[base].d = ((stackValue[base].i - 48) + stackValue[base + 1].d) * 0.1;
+        depth = base + 1;
+        g = pt::kGoto[fromState][pt::kRules[fracnRule].lhs];
+        state = static_cast<int>(g & 0xFFFF);
+      }
+    }
     if (kind == pt::K_SHIFT_REDUCE) {
       examinedState = state;
       examinedDepth = depth;
     }
     if (status_ != ParseStatus::Running) return status_;
+    // Follow the chain of action-free unit reductions the next lookahead starts.
+    if ((g >> 16) && !saving) {
+      term = lex(p, length);
+      lexedAt = p;
+      lexedState = state;
+      state = pt::kChain[(g >> 16) - 1][term];
+    }
   }
 }
 

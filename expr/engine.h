@@ -104,8 +104,8 @@ class ExpressionEngine {
   ExpressionEngine() = default;
   ~ExpressionEngine();
 
-  void syntaxError(const char* at, int term, int examinedState);
-  void stackOverflow();
+  [[gnu::cold]] void syntaxError(const char* at, int term, int examinedState);
+  [[gnu::cold]] void stackOverflow();
 
   ParseStatus status_ = ParseStatus::Running;
   int inputLine_ = 1;

@@ -434,15 +434,106 @@ int main(int argc, char** argv) {
   std::fprintf(out, "inline constexpr std::int16_t kDefaultRule[kNumStates] = {");
   for (int st = 0; st < nStates; ++st) std::fprintf(out, "%d,", defaultRule[st]);
   std::fprintf(out, "};\n\n");
-  std::fprintf(out, "inline constexpr std::int16_t kGoto[kNumStates][kNumNonterms] = {\n");
+  // Chains of explicit reductions by rules of one symbol without an action
+  // only change the state, and the state they end in depends on the state
+  // below the top entry, the symbol reduced to and the lookahead. Tabulate
+  // where each chain ends, so that the parser takes it in one step. A chain is
+  // cut where the two-character terminals a lookahead could form are not
+  // accepted alike before and after a step (the lookahead is then read again).
+  auto isUnit = [&](int r) {
+    const auto& p = g.prods[r];
+    return p.rhs.size() == 1 && (p.action == "NONE" || p.action == "COPY0");
+  };
+  auto unitReduce = [&](int st, int t) -> int {
+    unsigned a = action[st][t];
+    if ((a >> 14) != kReduce) return -1;
+    int r = static_cast<int>(a & 0x3FFF);
+    return isUnit(r) ? r : -1;
+  };
+  const std::map<std::string, std::string> firstChar = {
+      {"POW", "STAR"},   {"MULEQ", "STAR"},  {"BCCLOSE", "STAR"}, {"ADDEQ", "PLUS"},
+      {"SUBEQ", "MINUS"}, {"DIVEQ", "SLASH"}, {"BCOPEN", "SLASH"}, {"LCOPEN", "SLASH"},
+      {"LE", "LT"},      {"GE", "GT"},       {"EQEQ", "ASSIGN"},  {"NE", "BANG"},
+      {"AND", "OTHER"},  {"OR", "OTHER"}};
+  auto classOf = [&](int t) -> std::string {
+    auto it = firstChar.find(kTerminals[t]);
+    return it == firstChar.end() ? kTerminals[t] : it->second;
+  };
+  auto lexesAlike = [&](int a, int b, int t) {
+    std::string cls = classOf(t);
+    for (const auto& [two, first] : firstChar) {
+      if (first != cls) continue;
+      int t2 = g.symbol(two);
+      if ((action[a][t2] != 0) != (action[b][t2] != 0)) return false;
+    }
+    return true;
+  };
+  std::vector<std::vector<int>> chainRows;
+  std::map<std::vector<int>, int> rowIndex;
+  std::vector<std::vector<int>> chainOf(nStates, std::vector<int>(nNonterms, -1));
+  for (int from = 0; from < nStates; ++from) {
+    for (int n = 0; n < nNonterms; ++n) {
+      int s0 = gotoTable[from][n];
+      if (s0 < 0) continue;
+      std::vector<int> row(nTerms);
+      bool any = false;
+      for (int t = 0; t < nTerms; ++t) {
+        int cur = s0;
+        for (int r; (r = unitReduce(cur, t)) >= 0;) {
+          int next = gotoTable[from][g.prods[r].lhs - nTerms];
+          if (next < 0 || !lexesAlike(cur, next, t)) break;
+          cur = next;
+        }
+        row[t] = cur;
+        if (cur != s0) any = true;
+      }
+      if (!any) continue;
+      auto it = rowIndex.find(row);
+      if (it == rowIndex.end()) {
+        it = rowIndex.emplace(row, static_cast<int>(chainRows.size())).first;
+        chainRows.push_back(row);
+      }
+      chainOf[from][n] = it->second;
+    }
+  }
+  std::fprintf(stderr, "lalrgen: %zu chain rows\n", chainRows.size());
+  if (nStates > 65535 || chainRows.size() > 65534 || nStates > 255) {
+    std::fprintf(stderr, "lalrgen: tables too large for the packed goto\n");
+    return 1;
+  }
+  std::fprintf(out, "// Goto: low 16 bits the state, high 16 bits 1 + the chain row (0: none).\n");
+  std::fprintf(out, "inline constexpr std::uint32_t kGoto[kNumStates][kNumNonterms] = {\n");
   for (int st = 0; st < nStates; ++st) {
     std::fprintf(out, "  {");
-    for (int n = 0; n < nNonterms; ++n) std::fprintf(out, "%d,", gotoTable[st][n]);
+    for (int n = 0; n < nNonterms; ++n) {
+      int target = gotoTable[st][n];
+      unsigned packed = target < 0 ? 0xFFFFu : (static_cast<unsigned>(target) | static_cast<unsigned>(chainOf[st][n] + 1) << 16);
+      std::fprintf(out, "%u,", packed);
+    }
+    std::fprintf(out, "},\n");
+  }
+  std::fprintf(out, "};\n\n");
+  std::fprintf(out, "constexpr int kNumChainRows = %zu;\n", chainRows.size());
+  std::fprintf(out, "inline constexpr std::uint8_t kChain[kNumChainRows][kNumTerms] = {\n");
+  for (const auto& row : chainRows) {
+    std::fprintf(out, "  {");
+    for (int t = 0; t < nTerms; ++t) std::fprintf(out, "%d,", row[t]);
     std::fprintf(out, "},\n");
   }
   std::fprintf(out, "};\n\n");
   // For the "Missing %s" diagnosis: how many terminals a state accepts explicitly,
   // and which one when it is exactly one.
+  // Rules of one symbol without an action: reducing them only changes the state.
+  std::fprintf(out, "inline constexpr bool kUnitRule[kNumRules] = {");
+  for (const auto& p : g.prods)
+    std::fprintf(out, "%d,", p.rhs.size() == 1 && (p.action == "NONE" || p.action == "COPY0") ? 1 : 0);
+  std::fprintf(out, "};\n\n");
+  // Left-recursive rules that extend their symbol by one character: reducing
+  // them leaves the parser in the state it was in.
+  std::fprintf(out, "inline constexpr bool kExtendRule[kNumRules] = {");
+  for (const auto& p : g.prods)
+    std::fprintf(out, "%d,", p.rhs.size() == 2 && p.rhs[0] == p.lhs && g.isTerm(p.rhs[1]) ? 1 : 0);
+  std::fprintf(out, "};\n\n");
   std::fprintf(out, "inline constexpr std::int8_t kSoleTerminal[kNumStates] = {");
   for (int st = 0; st < nStates; ++st) {
     int count = 0, sole = -1;
