@@ -1,0 +1,300 @@
+#include "platform/qpainter_canvas.h"
+
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QRect>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace tavex {
+
+namespace {
+
+QColor toQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
+
+// Texts are 8-bit; Latin-1 is the nearest fixed reading of them.
+QString toQString(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Pixels left <= x < right, top <= y < bottom.
+QRect toQRect(const Rect& rect) {
+  const Rect r = rect.normalised();
+  return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+}  // namespace
+
+QPainterCanvas::QPainterCanvas(QPaintDevice* device)
+    : ownPainter_(std::make_unique<QPainter>(device)), painter_(ownPainter_.get()) {
+  setUp();
+}
+
+QPainterCanvas::QPainterCanvas(QPainter* painter) : painter_(painter) { setUp(); }
+
+QPainterCanvas::~QPainterCanvas() {
+  if (ownPainter_ && ownPainter_->isActive()) ownPainter_->end();
+}
+
+void QPainterCanvas::setUp() {
+  // One logical unit per device unit, lines aliased, text smooth.
+  painter_->resetTransform();
+  painter_->setRenderHint(QPainter::Antialiasing, false);
+  painter_->setRenderHint(QPainter::TextAntialiasing, true);
+  painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+  painter_->setBackgroundMode(Qt::TransparentMode);
+  painter_->setClipping(false);
+  deviceFont_ = painter_->font();
+}
+
+std::string QPainterCanvas::resolvedFamily(FontHandle font) const {
+  auto it = fonts_.find(font.id);
+  const QFont& f = it != fonts_.end() ? it->second : deviceFont_;
+  return QFontInfo(f).family().toStdString();
+}
+
+const QFont& QPainterCanvas::currentFont() const {
+  auto it = fonts_.find(selectedFont_.id);
+  return it != fonts_.end() ? it->second : deviceFont_;
+}
+
+void QPainterCanvas::selectPen(const Pen& pen) {
+  // An empty slot draws as a device's default pen: black, one unit.
+  penColour_ = pen.valid ? toQColor(pen.colour) : QColor(0, 0, 0);
+  penWidth_ = pen.valid ? std::max(1, pen.width) : 1;
+}
+
+void QPainterCanvas::selectBrush(const Brush& brush) {
+  brushColour_ = brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255);
+}
+
+void QPainterCanvas::setBackgroundColour(Rgb colour) { background_ = toQColor(colour); }
+
+void QPainterCanvas::setTextColour(Rgb colour) { textColour_ = toQColor(colour); }
+
+void QPainterCanvas::fillRegion(const Region& region, const Brush& brush) {
+  if (clipEmpty_ || !region.valid) return;
+  painter_->fillRect(toQRect(region.rect),
+                     brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255));
+}
+
+void QPainterCanvas::setClipRegion(const Region* region) {
+  clipEmpty_ = false;
+  clipRect_.reset();
+  if (region == nullptr || !region->valid) {
+    painter_->setClipping(false);
+    return;
+  }
+  const QRect rect = toQRect(region->rect);
+  if (rect.isEmpty()) {
+    clipEmpty_ = true;
+    painter_->setClipping(false);
+    return;
+  }
+  clipRect_ = rect;
+  painter_->setClipRect(rect, Qt::ReplaceClip);
+}
+
+void QPainterCanvas::moveTo(int x, int y) { position_ = QPoint(x, y); }
+
+void QPainterCanvas::lineTo(int x, int y) {
+  const QPoint to(x, y);
+  // A line to the current point itself draws nothing.
+  if (!clipEmpty_ && to != position_) {
+    if (penWidth_ <= 1 && painter_->paintEngine() != nullptr &&
+        painter_->paintEngine()->type() == QPaintEngine::Raster) {
+      rasterLine(position_, to);
+    } else {
+      // Vector devices and wide pens: a stroked line, round ends and joins.
+      QPen pen(penColour_);
+      pen.setWidth(penWidth_);
+      pen.setCapStyle(penWidth_ <= 1 ? Qt::FlatCap : Qt::RoundCap);
+      pen.setJoinStyle(Qt::RoundJoin);
+      painter_->setPen(pen);
+      painter_->drawLine(position_, to);
+    }
+  }
+  position_ = to;
+}
+
+namespace {
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
+  const std::int64_t q = a / b;
+  return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+}  // namespace
+
+void QPainterCanvas::rasterLine(QPoint from, QPoint to) {
+  // Bresenham's pixels from `from` up to, without, `to`: one per unit along
+  // the major axis, the minor coordinate rounded half up. Only the part that
+  // can show is walked, so that far-away ends cost nothing.
+  const bool xMajor = std::abs(to.x() - from.x()) >= std::abs(to.y() - from.y());
+  const std::int64_t major0 = xMajor ? from.x() : from.y();
+  const std::int64_t minor0 = xMajor ? from.y() : from.x();
+  const std::int64_t dMajor = (xMajor ? to.x() : to.y()) - major0;
+  const std::int64_t dMinor = (xMajor ? to.y() : to.x()) - minor0;
+  const std::int64_t length = std::abs(dMajor);
+  const std::int64_t step = dMajor > 0 ? 1 : -1;
+
+  QRect bounds(0, 0, painter_->device()->width(), painter_->device()->height());
+  if (clipRect_) bounds &= *clipRect_;
+  if (bounds.isEmpty()) return;
+  const std::int64_t majorLo = xMajor ? bounds.left() : bounds.top();
+  const std::int64_t majorHi = xMajor ? bounds.right() : bounds.bottom();
+  const std::int64_t minorLo = xMajor ? bounds.top() : bounds.left();
+  const std::int64_t minorHi = xMajor ? bounds.bottom() : bounds.right();
+
+  // Steps k = 0 .. length - 1 whose major coordinate lies within the bounds.
+  std::int64_t kLo = step > 0 ? majorLo - major0 : major0 - majorHi;
+  std::int64_t kHi = step > 0 ? majorHi - major0 : major0 - majorLo;
+  kLo = std::max<std::int64_t>(kLo, 0);
+  kHi = std::min<std::int64_t>(kHi, length - 1);
+  // And whose minor coordinate can lie within them (with a margin).
+  if (dMinor != 0) {
+    const double slope = static_cast<double>(dMinor) / static_cast<double>(length);
+    double a = (static_cast<double>(minorLo - minor0) - 1) / slope;
+    double b = (static_cast<double>(minorHi - minor0) + 1) / slope;
+    if (a > b) std::swap(a, b);
+    kLo = std::max<std::int64_t>(kLo, static_cast<std::int64_t>(std::floor(a)) - 1);
+    kHi = std::min<std::int64_t>(kHi, static_cast<std::int64_t>(std::ceil(b)) + 1);
+  } else if (minor0 < minorLo || minor0 > minorHi) {
+    return;
+  }
+
+  // Pixels in runs along the major axis, each run one filled strip.
+  std::int64_t runStart = 0;
+  std::int64_t runMinor = 0;
+  std::int64_t runLength = 0;
+  auto flush = [&]() {
+    if (runLength == 0) return;
+    const std::int64_t first = step > 0 ? major0 + runStart : major0 - (runStart + runLength - 1);
+    const QRect strip = xMajor ? QRect(static_cast<int>(first), static_cast<int>(runMinor),
+                                       static_cast<int>(runLength), 1)
+                               : QRect(static_cast<int>(runMinor), static_cast<int>(first), 1,
+                                       static_cast<int>(runLength));
+    painter_->fillRect(strip, penColour_);
+    runLength = 0;
+  };
+  for (std::int64_t k = kLo; k <= kHi; ++k) {
+    const std::int64_t minor = minor0 + floorDiv(2 * k * dMinor + length, 2 * length);
+    if (minor < minorLo || minor > minorHi) {
+      flush();
+      continue;
+    }
+    if (runLength != 0 && minor == runMinor) {
+      ++runLength;
+    } else {
+      flush();
+      runStart = k;
+      runMinor = minor;
+      runLength = 1;
+    }
+  }
+  flush();
+}
+
+void QPainterCanvas::rectangle(int left, int top, int right, int bottom) {
+  if (clipEmpty_) return;
+  const QRect box = toQRect(Rect{left, top, right, bottom});
+  if (box.isEmpty()) return;
+  // Inside in the brush, then the outline: its one-unit form covers the
+  // outermost rows and columns of the box; wider pens centre on them.
+  if (box.width() > 2 && box.height() > 2) {
+    painter_->fillRect(box.adjusted(1, 1, -1, -1), brushColour_);
+  }
+  const int w = penWidth_;
+  const int half = (w - 1) / 2;
+  const QRect outer(box.left() - half, box.top() - half, box.width() + w - 1,
+                    box.height() + w - 1);
+  painter_->fillRect(QRect(outer.left(), outer.top(), outer.width(), w), penColour_);
+  painter_->fillRect(QRect(outer.left(), outer.bottom() - w + 1, outer.width(), w), penColour_);
+  painter_->fillRect(QRect(outer.left(), outer.top(), w, outer.height()), penColour_);
+  painter_->fillRect(QRect(outer.right() - w + 1, outer.top(), w, outer.height()), penColour_);
+}
+
+void QPainterCanvas::textOut(int x, int y, std::string_view text) {
+  if (clipEmpty_ || text.empty()) return;
+  const QString string = toQString(text);
+  const QFont& font = currentFont();
+  const QFontMetrics metrics(font, painter_->device());
+  painter_->fillRect(QRect(x, y, metrics.horizontalAdvance(string), metrics.height()), background_);
+  painter_->setFont(font);
+  painter_->setPen(QPen(textColour_));
+  painter_->drawText(QPoint(x, y + metrics.ascent()), string);
+}
+
+Size QPainterCanvas::textExtent(std::string_view text) {
+  const QFontMetrics metrics(currentFont(), painter_->device());
+  return Size{metrics.horizontalAdvance(toQString(text)), metrics.height()};
+}
+
+TextMetrics QPainterCanvas::textMetrics() {
+  const QFontMetrics metrics(currentFont(), painter_->device());
+  return TextMetrics{metrics.averageCharWidth(), metrics.height(), metrics.ascent(),
+                     metrics.descent()};
+}
+
+FontHandle QPainterCanvas::createFont(const FontDescription& description) {
+  QFont font(QString::fromStdString(description.faceName));
+  QPaintDevice* device = painter_->device();
+  if (description.height < 0) {
+    font.setPixelSize(-description.height);  // character (em) height
+  } else if (description.height > 0) {
+    // A cell height: scale the em so that ascent + descent come to it.
+    font.setPixelSize(description.height);
+    const int cell = QFontMetrics(font, device).height();
+    if (cell > 0) {
+      font.setPixelSize(std::max(
+          1, static_cast<int>(std::lround(description.height * double(description.height) / cell))));
+    }
+  }
+  font.setWeight(description.weight > 0
+                     ? static_cast<QFont::Weight>(std::clamp(description.weight, 1, 1000))
+                     : QFont::Normal);
+  font.setItalic(description.italic);
+  font.setUnderline(description.underline);
+  font.setStrikeOut(description.strikeOut);
+  if (description.width > 0) {
+    // An average character width: stretch the face to it.
+    const int natural = QFontMetrics(font, device).averageCharWidth();
+    if (natural > 0) {
+      const long stretch = std::lround(description.width * 100.0 / natural);
+      font.setStretch(static_cast<int>(std::clamp(stretch, 1L, 4000L)));
+    }
+  }
+  const FontHandle handle{nextFontId_++};
+  fonts_.emplace(handle.id, font);
+  return handle;
+}
+
+FontHandle QPainterCanvas::selectFont(FontHandle font) {
+  const FontHandle previous = selectedFont_;
+  selectedFont_ = fonts_.count(font.id) != 0 ? font : FontHandle{};
+  return previous;
+}
+
+void QPainterCanvas::deleteFont(FontHandle font) {
+  // A selected font stays in use until another is selected, as in GDI.
+  if (font == selectedFont_) return;
+  fonts_.erase(font.id);
+}
+
+DeviceResolution QPainterCanvas::resolution() {
+  const QPaintDevice* device = painter_->device();
+  return DeviceResolution{static_cast<double>(device->logicalDpiX()),
+                          static_cast<double>(device->logicalDpiY()),
+                          device->width(),
+                          device->height(),
+                          static_cast<double>(device->widthMM()),
+                          static_cast<double>(device->heightMM())};
+}
+
+}  // namespace tavex

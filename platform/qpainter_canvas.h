@@ -1,0 +1,77 @@
+// The drawing canvas over a QPainter, on any paint device: a window's backing
+// image, an image file, a PDF or a printer. Lines and rectangles are drawn
+// aliased in the exact pen colour, with the device-context conventions of the
+// canvas interface; text may be antialiased.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QPoint>
+#include <QRect>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "graphics/canvas.h"
+
+class QPaintDevice;
+
+namespace tavex {
+
+class QPainterCanvas : public Canvas {
+ public:
+  // Paints on device with a painter of its own, ended with the canvas.
+  explicit QPainterCanvas(QPaintDevice* device);
+  // Paints through a painter that is already active on its device.
+  explicit QPainterCanvas(QPainter* painter);
+  ~QPainterCanvas() override;
+  QPainterCanvas(const QPainterCanvas&) = delete;
+  QPainterCanvas& operator=(const QPainterCanvas&) = delete;
+
+  // The family the font system chose for a font ("Times New Roman" comes
+  // out as "Liberation Serif" through fontconfig).
+  std::string resolvedFamily(FontHandle font) const;
+  QPainter& painter() { return *painter_; }
+
+  void selectPen(const Pen& pen) override;
+  void selectBrush(const Brush& brush) override;
+  void setBackgroundColour(Rgb colour) override;
+  void setTextColour(Rgb colour) override;
+  void fillRegion(const Region& region, const Brush& brush) override;
+  void setClipRegion(const Region* region) override;
+  void moveTo(int x, int y) override;
+  void lineTo(int x, int y) override;
+  void rectangle(int left, int top, int right, int bottom) override;
+  void textOut(int x, int y, std::string_view text) override;
+  Size textExtent(std::string_view text) override;
+  TextMetrics textMetrics() override;
+  FontHandle createFont(const FontDescription& description) override;
+  FontHandle selectFont(FontHandle font) override;
+  void deleteFont(FontHandle font) override;
+  DeviceResolution resolution() override;
+
+ private:
+  void setUp();
+  void rasterLine(QPoint from, QPoint to);
+  const QFont& currentFont() const;
+
+  std::unique_ptr<QPainter> ownPainter_;
+  QPainter* painter_ = nullptr;
+  QColor penColour_{0, 0, 0};
+  int penWidth_ = 1;
+  QColor brushColour_{255, 255, 255};
+  QColor background_{255, 255, 255};
+  QColor textColour_{0, 0, 0};
+  bool clipEmpty_ = false;  // clipped to an empty region: nothing shows
+  std::optional<QRect> clipRect_;
+  QPoint position_;
+  std::map<int, QFont> fonts_;
+  int nextFontId_ = 1;
+  FontHandle selectedFont_;
+  QFont deviceFont_;
+};
+
+}  // namespace tavex
