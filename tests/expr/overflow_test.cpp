@@ -68,7 +68,7 @@ TEST(EngineOverflow, ReportsThePositionOfTheEntryThatDidNotFit) {
   ExpressionEngine& e = ExpressionEngine::instance();
   e.resetStacks();
   testing::internal::CaptureStderr();
-  // Entries: leading blank, name, "=", integer part, ".", then 32 digits.
+  // Entries: leading white space, name, "=", integer part, ".", then 32 digits.
   e.runText(("x = 0." + repeat("1", 33)).c_str());
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "\nParser stack overflow, line 1, column 39\n");
 }
