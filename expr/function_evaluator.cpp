@@ -107,8 +107,10 @@ void FunctionEvaluator::noteFailure(double x, ParseStatus status) {
     f.errorLine = engine.errorRecord().errorLine;
     f.errorColumn = engine.errorRecord().errorColumn;
   }
-  std::strncpy(f.message, message ? message : "", sizeof f.message - 1);
-  f.message[sizeof f.message - 1] = '\0';
+  if (!message) message = "";
+  const size_t n = strnlen(message, sizeof f.message - 1);
+  std::memcpy(f.message, message, n);
+  f.message[n] = '\0';
   locateFailure(f);
 }
 

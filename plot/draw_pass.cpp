@@ -47,8 +47,9 @@ DataPanelLines dataPanelLines(const FunctionInterval& interval, const RiemannSum
   DataPanelLines out;
   auto add = [&out](const char* text) {
     char* line = out.lines[out.count++];
-    std::strncpy(line, text, DataEntry::kLineSize - 1);
-    line[DataEntry::kLineSize - 1] = '\0';
+    const size_t n = strnlen(text, DataEntry::kLineSize - 1);
+    std::memcpy(line, text, n);
+    line[n] = '\0';
   };
   for (int i = kFdFirstParameter; i <= kFdFirstParameter + 4; ++i) add(functionData[i].line);
   if (sumsWanted(interval)) {
