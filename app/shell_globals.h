@@ -1,0 +1,22 @@
+// The shell's globals, through which the windows and the plot procedure find
+// each other. All start at zero or null and are touched only on the
+// user-interface thread.
+#pragma once
+
+namespace tavex {
+
+class DataBox;      // an open data box (data/)
+class ChildWindow;  // a window opened by openChildWindow (platform/)
+struct GraphFrame;  // graphics/graph_frame.h
+
+extern ChildWindow* fdataWindow;  // FunctionData box window last opened
+extern DataBox* fdataBox;         // non-null exactly while that box is open
+extern ChildWindow* gdataWindow;
+extern DataBox* gdataBox;
+extern ChildWindow* plotWindow;   // the plot window opened last: the only live one
+extern GraphFrame* currentFrame;  // frame the plot procedure draws through
+extern int lastMouseX;            // last mouse position over a child window
+extern int lastMouseY;
+extern int probeEnabled;          // set after a whole plot was drawn on screen
+
+}  // namespace tavex
