@@ -1,0 +1,196 @@
+// The plot procedure's draw and probe passes, recorded in device units.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/shell_globals.h"
+#include "data/records.h"
+#include "graphics/recording_canvas.h"
+#include "plot/plot.h"
+
+namespace tavex {
+namespace {
+
+class RecordingWindow : public DeviceWindow {
+ public:
+  RecordingCanvas canvas;
+  Rect client{0, 0, 800, 600};
+  int acquired = 0;
+  Canvas* acquireCanvas() override {
+    ++acquired;
+    return &canvas;
+  }
+  void releaseCanvas(Canvas*) override { --acquired; }
+  Rect clientRect() override { return client; }
+};
+
+class PlotPass : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    initFunctionData();
+    initGraphData();
+    probeEnabled = 0;
+  }
+  void TearDown() override { finishOutput(frame); }
+  void setFunctionData(int index, const char* line) { acceptLine(functionData[index], line); }
+  std::vector<CanvasCall> linesIn(Rgb colour) {
+    std::vector<CanvasCall> out;
+    for (const auto& c : window.canvas.calls())
+      if (c.kind == CallKind::LineTo && c.pen.colour == colour) out.push_back(c);
+    return out;
+  }
+  std::vector<std::string> texts() {
+    std::vector<std::string> out;
+    for (const auto& c : window.canvas.callsOf(CallKind::TextOut)) out.push_back(c.text);
+    return out;
+  }
+  static std::vector<std::string> panelLines(const PanelText& p) {
+    return std::vector<std::string>(p.lines, p.lines + p.count);
+  }
+  void probeAt(int x, int y) {
+    lastMouseX = x;
+    lastMouseY = y;
+    window.canvas.clear();
+    plot(frame, 1, 0);
+  }
+
+  RecordingWindow window;
+  GraphFrame frame{&window};
+};
+
+const Rgb kGreen{0, 255, 0}, kRed{255, 0, 0}, kCyan{0, 255, 255}, kMagenta{255, 0, 255};
+
+TEST_F(PlotPass, DefaultDrawPassShowsCurveStepsPanelsAndEnablesTheProbe) {
+  plot(frame, 0, 0);
+  EXPECT_EQ(probeEnabled, 1);
+  EXPECT_EQ(linesIn(kRed).size(), 500u);       // the curve
+  EXPECT_EQ(linesIn(kGreen).size(), 13u);      // grid lines at x1 and after each step
+  EXPECT_EQ(linesIn(kCyan).size(), 24u);       // two segments per step
+  EXPECT_EQ(linesIn(kMagenta).size(), 24u);
+  const std::vector<std::string> expected = {
+      "a    = 1",          "b    = 1",          "c    = 1",          "d    = 1",
+      "e    = 1",          "x1   = 1",          "x2   = 4",          "n    = 12",
+      "SumU  = 5.4857108520", "SumL  = 4.8272055958", "SumT  = 5.1564582239",
+      "SumM  = 5.1686823794", "SumS  = 5.1646833897", "Exact = 5.1646028130"};
+  EXPECT_EQ(panelLines(lastDataPanelText()), expected);
+  // The function line is the last text of the pass, in the function panel.
+  ASSERT_FALSE(texts().empty());
+  EXPECT_EQ(texts().back(), functionData[kFdFunction].line);
+  // The whole client area was cleared to white first.
+  const auto fills = window.canvas.callsOf(CallKind::FillRegion);
+  ASSERT_FALSE(fills.empty());
+  EXPECT_EQ(fills.front().rect, (Rect{0, 0, 800, 600}));
+  EXPECT_EQ(fills.front().brush.colour, (Rgb{255, 255, 255}));
+  EXPECT_FALSE(lastPassReport().firstFailure.recorded);
+}
+
+TEST_F(PlotPass, StepOutlinesTakeTheirColourFromTheLargerAndSmallerEndValue) {
+  // x*x on [-1, 1] in 2 steps: first step decreasing, second increasing.
+  setFunctionData(kFdFunction, "y    = x*x");
+  setFunctionData(kFdX1, "x1   = -1");
+  setFunctionData(kFdX2, "x2   = 1");
+  setFunctionData(kFdSteps, "n    = 2");
+  plot(frame, 0, 0);
+  frame.setFrame(10, 60, 20, 78, 1);  // back to the graph panel's mapping
+  const int top = frame.mapY(1), bottom = frame.mapY(0);
+  const int left = frame.mapX(-1), middle = frame.mapX(0), right = frame.mapX(1);
+  const auto cyan = linesIn(kCyan);
+  const auto magenta = linesIn(kMagenta);
+  ASSERT_EQ(cyan.size(), 4u);
+  ASSERT_EQ(magenta.size(), 4u);
+  // Decreasing step: cyan along the top at the left value, magenta along the bottom.
+  EXPECT_EQ(cyan[0].fromX, left);
+  EXPECT_EQ(cyan[0].fromY, top);
+  EXPECT_EQ(cyan[0].x, middle);
+  EXPECT_EQ(cyan[0].y, top);
+  EXPECT_EQ(magenta[0].y, bottom);
+  EXPECT_EQ(magenta[0].x, left);
+  // Increasing step: cyan goes up at the left end, then along the top.
+  EXPECT_EQ(cyan[2].fromX, middle);
+  EXPECT_EQ(cyan[2].x, middle);
+  EXPECT_EQ(cyan[2].y, top);
+  EXPECT_EQ(cyan[3].x, right);
+  EXPECT_EQ(cyan[3].y, top);
+}
+
+TEST_F(PlotPass, FewStepsAndOddStepsChangeTheDataPanel) {
+  setFunctionData(kFdSteps, "n    = 1");
+  plot(frame, 0, 0);
+  EXPECT_EQ(lastDataPanelText().count, 5);
+  EXPECT_TRUE(linesIn(kCyan).empty());
+  EXPECT_EQ(linesIn(kRed).size(), 500u);
+  EXPECT_EQ(texts().back(), functionData[kFdFunction].line);
+
+  window.canvas.clear();
+  setFunctionData(kFdSteps, "n    = 3");
+  plot(frame, 0, 0);
+  ASSERT_EQ(lastDataPanelText().count, 13);
+  for (int i = 0; i < lastDataPanelText().count; ++i)
+    EXPECT_EQ(std::string(lastDataPanelText().lines[i]).rfind("SumS", 0), std::string::npos);
+}
+
+TEST_F(PlotPass, ProbeReadsTheCurveUnderThePointer) {
+  probeAt(0, 0);  // before any draw pass: nothing happens
+  EXPECT_TRUE(window.canvas.calls().empty());
+
+  plot(frame, 0, 0);
+  struct Probe {
+    int x, y;
+    std::vector<std::string> lines;
+  };
+  const std::vector<Probe> probes = {
+      {0, 300, {"x = 0.00000   Y = 1.55172", "y = f(x) = 1.00000", "f'(x) = 1.00000   f\"(x) = 1.00000"}},
+      {799, 300, {"x = 5.00000   Y = 1.55172", "y = f(x) = 0.38330", "f'(x) = 0.10873   f\"(x) = 0.39840"}},
+  };
+  for (const auto& p : probes) {
+    SCOPED_TRACE(p.x);
+    probeAt(p.x, p.y);
+    EXPECT_EQ(panelLines(lastProbePanelText()), p.lines);
+    EXPECT_EQ(lastPassReport().evaluations, 3);
+  }
+  probeAt(400, 0);
+  EXPECT_NE(std::string(lastProbePanelText().lines[0]).find("   Y = 3.00000"), std::string::npos);
+  probeAt(400, 599);
+  EXPECT_NE(std::string(lastProbePanelText().lines[0]).find("   Y = 0.00000"), std::string::npos);
+  // The probe draws only in the probe panel, clipped to it.
+  for (const auto& c : window.canvas.callsOf(CallKind::TextOut)) {
+    ASSERT_TRUE(c.clip.has_value());
+    EXPECT_GE(c.x, c.clip->left);
+  }
+}
+
+TEST_F(PlotPass, EvaluationFailuresAreReported) {
+  setFunctionData(kFdFunction, "y    = exp(a*sin(b*x)))");
+  plot(frame, 0, 0);
+  const PassReport& r = lastPassReport();
+  EXPECT_TRUE(r.drawPass);
+  EXPECT_EQ(r.evaluations, 501 + 362);
+  EXPECT_EQ(r.failures, r.evaluations);
+  EXPECT_TRUE(r.firstFailure.recorded);
+  EXPECT_STREQ(r.firstFailure.message, "Unexpected ')'");
+}
+
+TEST_F(PlotPass, PaperLayoutRaisesTheGraphAndDataPanels) {
+  // The first rectangle of a pass is the graph panel's border, the second the
+  // data panel's.
+  plot(frame, 0, 0);
+  const auto screen = window.canvas.callsOf(CallKind::Rectangle);
+  window.canvas.clear();
+  probeEnabled = 0;
+  GraphFrame paper(&window);
+  plot(paper, 0, 1);
+  const auto printed = window.canvas.callsOf(CallKind::Rectangle);
+  ASSERT_GE(screen.size(), 2u);
+  ASSERT_GE(printed.size(), 2u);
+  EXPECT_EQ(screen[0].rect.bottom, 480);   // 20 % from the bottom of 600
+  EXPECT_EQ(printed[0].rect.bottom, 390);  // 35 %
+  EXPECT_EQ(screen[1].rect.bottom, 510);   // 15 %
+  EXPECT_EQ(printed[1].rect.bottom, 420);  // 30 %
+  EXPECT_EQ(probeEnabled, 0);     // only a screen pass enables the probe
+  EXPECT_EQ(paper.dc, nullptr);   // a printer pass gives its device back at the end
+  EXPECT_EQ(window.acquired, 1);  // the screen frame still holds its own
+}
+
+}  // namespace
+}  // namespace tavex
