@@ -7,7 +7,18 @@
 #include "data/records.h"
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
-#include "plot/draw_pass.h"
+#include "graphics/recording_canvas.h"
+#include "plot/plot.h"
+
+#ifdef TAVEX_HAVE_RENDER
+#include <QGuiApplication>
+#include <clocale>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "platform/render_file.h"
+#endif
 
 namespace tavex {
 
@@ -17,6 +28,9 @@ void printUsage(std::FILE* to) {
       "       tavex --eval TEXT [TEXT...]  run each TEXT through the expression engine\n"
       "       tavex --sums [EDIT...]       print the data panel of one draw pass\n"
       "       tavex --probe X [EDIT...]    print the probe at x = X after one draw pass\n"
+      "       tavex --render FILE [--size WxH] [EDIT...]\n"
+      "                                    draw one pass (default 800x600) into FILE\n"
+      "                                    (.png, .svg or .pdf), then print its data panel\n"
       "  EDIT: --fdata NAME=VALUE  set a function data entry (y a b c d e x1 x2 n)\n"
       "        --gdata NAME=VALUE  set a graph data entry (x0 x1 y0 y1 n t1 tt1 t2 tt2\n"
       "                            tsize xlab ylab title)\n",
@@ -93,18 +107,60 @@ bool parseNumber(const char* text, double& value) {
   return !s.empty() && ec == std::errc() && end == s.data() + s.size();
 }
 
-// --sums and --probe: one draw pass over the edited data, then its data panel
-// or, after it, one probe pass.
+// "WxH" with both sides from 1 to 20000.
+bool parseSize(const char* text, int& width, int& height) {
+  std::string_view s(text);
+  const size_t x = s.find('x');
+  if (x == std::string_view::npos) return false;
+  auto side = [](std::string_view part, int& v) {
+    auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
+    return !part.empty() && ec == std::errc() && end == part.data() + part.size() && v >= 1 &&
+           v <= 20000;
+  };
+  return side(s.substr(0, x), width) && side(s.substr(x + 1), height);
+}
+
+#ifdef TAVEX_HAVE_RENDER
+// Fonts and paint devices need a GUI application; without a display the
+// offscreen platform serves.
+std::unique_ptr<QGuiApplication> ensureGuiApplication() {
+  if (QGuiApplication::instance()) return nullptr;
+  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "tavex";
+  static char* argv[] = {name, nullptr};
+  auto app = std::make_unique<QGuiApplication>(argc, argv);
+  std::setlocale(LC_NUMERIC, "C");  // readouts and labels always use a decimal point
+  return app;
+}
+#endif
+
+// --sums, --probe and --render: one screen draw pass over the edited data,
+// exactly as a click into a plot window draws it; then its data panel, the
+// probe at one x, or the picture in a file.
 int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
-  bool sums = false, probe = false;
+  enum class Mode { None, Sums, Probe, Render } mode = Mode::None;
   double probeX = 0.0;
+  const char* renderPath = nullptr;
+  int width = 800, height = 600;
+  bool sizeGiven = false;
   RecordEdit edits[64];
   int editCount = 0;
+  auto setMode = [&](Mode m, const char* option) {
+    if (mode != Mode::None) {
+      std::fprintf(err, "tavex: %s: give one of --sums, --probe and --render, once\n", option);
+      return false;
+    }
+    mode = m;
+    return true;
+  };
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
     const bool isFdata = std::strcmp(a, "--fdata") == 0;
+    const bool hasArgument = i + 1 < argc;
     if (isFdata || std::strcmp(a, "--gdata") == 0) {
-      if (i + 1 >= argc) {
+      if (!hasArgument) {
         std::fprintf(err, "tavex: %s needs NAME=VALUE\n", a);
         return 2;
       }
@@ -115,27 +171,44 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
       if (!parseEdit(a, argv[++i], isFdata ? functionData : graphData,
                      isFdata ? kFunctionDataEntries : kGraphDataEntries, edits[editCount++], err))
         return 2;
-    } else if (std::strcmp(a, "--sums") == 0 && !sums && !probe) {
-      sums = true;
-    } else if (std::strcmp(a, "--probe") == 0 && !sums && !probe) {
-      if (i + 1 >= argc || !parseNumber(argv[i + 1], probeX)) {
-        std::fprintf(err, "tavex: --probe needs a number X%s%s%s\n", i + 1 < argc ? ", got '" : "",
-                     i + 1 < argc ? argv[i + 1] : "", i + 1 < argc ? "'" : "");
+    } else if (std::strcmp(a, "--sums") == 0) {
+      if (!setMode(Mode::Sums, a)) return 2;
+    } else if (std::strcmp(a, "--probe") == 0) {
+      if (!setMode(Mode::Probe, a)) return 2;
+      if (!hasArgument || !parseNumber(argv[i + 1], probeX)) {
+        std::fprintf(err, "tavex: --probe needs a number X%s%s%s\n", hasArgument ? ", got '" : "",
+                     hasArgument ? argv[i + 1] : "", hasArgument ? "'" : "");
         return 2;
       }
-      probe = true;
       ++i;
-    } else if (std::strcmp(a, "--sums") == 0 || std::strcmp(a, "--probe") == 0) {
-      std::fputs("tavex: give one of --sums and --probe, once\n", err);
-      return 2;
+    } else if (std::strcmp(a, "--render") == 0) {
+      if (!setMode(Mode::Render, a)) return 2;
+      if (!hasArgument) {
+        std::fputs("tavex: --render needs a FILE\n", err);
+        return 2;
+      }
+      renderPath = argv[++i];
+    } else if (std::strcmp(a, "--size") == 0) {
+      if (!hasArgument || !parseSize(argv[i + 1], width, height)) {
+        std::fprintf(err, "tavex: --size needs WxH (1 to 20000 each)%s%s%s\n",
+                     hasArgument ? ", got '" : "", hasArgument ? argv[i + 1] : "",
+                     hasArgument ? "'" : "");
+        return 2;
+      }
+      sizeGiven = true;
+      ++i;
     } else {
       std::fprintf(err, "tavex: unknown option '%s'\n", a);
       printUsage(err);
       return 2;
     }
   }
-  if (!sums && !probe) {
-    std::fputs("tavex: --fdata and --gdata need --sums or --probe\n", err);
+  if (mode == Mode::None) {
+    std::fputs("tavex: --fdata, --gdata and --size need --sums, --probe or --render\n", err);
+    return 2;
+  }
+  if (sizeGiven && mode != Mode::Render) {
+    std::fputs("tavex: --size goes with --render\n", err);
     return 2;
   }
   for (int k = 0; k < editCount; ++k) {
@@ -144,24 +217,39 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
     acceptLine(*edits[k].entry, line);
   }
 
-  ExpressionEngine& engine = ExpressionEngine::instance();
-  RiemannSums passSums;
-  FunctionInterval interval;
-  {
-    interval = readFunctionInterval();
-    FunctionEvaluator evaluator(functionData, engine.symbolTable());
-    passSums = drawPassEvaluations(evaluator, interval, readCurveRange(), nullptr, nullptr);
+  if (mode == Mode::Render) {
+#ifdef TAVEX_HAVE_RENDER
+    const auto app = ensureGuiApplication();
+    std::string error;
+    if (!renderableExtension(renderPath)) {
+      std::fprintf(err, "tavex: --render: unknown file type of '%s' (use .png, .svg or .pdf)\n",
+                   renderPath);
+      return 2;
+    }
+    if (!renderPlotToFile(renderPath, width, height, error)) {
+      std::fprintf(err, "tavex: --render: %s\n", error.c_str());
+      return 2;
+    }
+#else
+    std::fputs("tavex: --render is not available in this build\n", err);
+    return 2;
+#endif
+  } else {
+    RecordingWindow window(width, height);
+    GraphFrame frame(&window);
+    plot(frame, 0, 0);
+    finishOutput(frame);
   }
-  if (sums) {
-    const DataPanelLines panel = dataPanelLines(interval, passSums);
-    for (int i = 0; i < panel.count; ++i) std::fprintf(out, "%s\n", panel.lines[i]);
+  if (mode == Mode::Probe) {
+    FunctionEvaluator evaluator(functionData, ExpressionEngine::instance().symbolTable());
+    readFunctionInterval();
+    const ProbeReadings r = probeReadings(evaluator, probeX);
+    std::fprintf(out, "x = %.5f\ny = f(x) = %.5f\nf'(x) = %.5f   f\"(x) = %.5f\n", r.x, r.y, r.d1,
+                 r.d2);
     return 0;
   }
-  readFunctionInterval();
-  FunctionEvaluator evaluator(functionData, engine.symbolTable());
-  const ProbeReadings r = probeReadings(evaluator, probeX);
-  std::fprintf(out, "x = %.5f\ny = f(x) = %.5f\nf'(x) = %.5f   f\"(x) = %.5f\n", r.x, r.y, r.d1,
-               r.d2);
+  const PanelText& panel = lastDataPanelText();
+  for (int i = 0; i < panel.count; ++i) std::fprintf(out, "%s\n", panel.lines[i]);
   return 0;
 }
 
@@ -181,9 +269,8 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
     }
     return runEval(argc, argv, out);
   }
-  if (std::strcmp(argv[1], "--sums") == 0 || std::strcmp(argv[1], "--probe") == 0 ||
-      std::strcmp(argv[1], "--fdata") == 0 || std::strcmp(argv[1], "--gdata") == 0)
-    return runDrawPass(argc, argv, out, err);
+  for (const char* option : {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata"})
+    if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);
   printUsage(err);
   return 2;

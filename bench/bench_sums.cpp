@@ -9,7 +9,8 @@
 #include "expr/engine.h"
 #include "expr/fixed_format.h"
 #include "expr/function_evaluator.h"
-#include "plot/draw_pass.h"
+#include "graphics/recording_canvas.h"
+#include "plot/plot.h"
 #include "plot/sums.h"
 
 namespace {
@@ -53,11 +54,12 @@ void BM_DefaultDrawPass(benchmark::State& state) {
   initFunctionData();
   initGraphData();
   for (auto _ : state) {
-    const FunctionInterval& interval = readFunctionInterval();
-    FunctionEvaluator evaluator(functionData, symbols());
-    const RiemannSums sums =
-        drawPassEvaluations(evaluator, interval, readCurveRange(), nullptr, nullptr);
-    benchmark::DoNotOptimize(sums.Exact);
+    // The whole pass, drawn into a recording canvas.
+    RecordingWindow window;
+    GraphFrame frame(&window);
+    plot(frame, 0, 0);
+    finishOutput(frame);
+    benchmark::DoNotOptimize(lastPassReport().evaluations);
   }
   state.counters["evaluations"] = 501 + 362;
 }

@@ -105,4 +105,20 @@ class RecordingCanvas : public Canvas {
   int posY_ = 0;
 };
 
+// A window of a given client size whose device is a recording canvas: the
+// plot procedure draws into it without any window system.
+class RecordingWindow : public DeviceWindow {
+ public:
+  explicit RecordingWindow(int width = 800, int height = 600) : client{0, 0, width, height} {}
+  RecordingCanvas canvas;
+  Rect client;
+  int acquired = 0;  // canvases handed out and not yet given back
+  Canvas* acquireCanvas() override {
+    ++acquired;
+    return &canvas;
+  }
+  void releaseCanvas(Canvas*) override { --acquired; }
+  Rect clientRect() override { return client; }
+};
+
 }  // namespace tavex

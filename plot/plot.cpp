@@ -94,6 +94,12 @@ void vprint(GraphFrame& frame, const char* format, va_list args) {
   putText(frame, text);
 }
 
+}  // namespace
+
+int curveSegments(int points) { return points > kMaxCurveSegments ? kMaxCurveSegments : points; }
+
+namespace {
+
 void drawPass(GraphFrame& frame, FunctionEvaluator& evaluator, const FunctionInterval& interval,
               int toPrinter) {
   prepareDevice(frame, toPrinter);
@@ -109,7 +115,7 @@ void drawPass(GraphFrame& frame, FunctionEvaluator& evaluator, const FunctionInt
   drawGraph(frame, graphData);
 
   frame.selectPen(kCurvePen);
-  frame.plotCurve(evaluator, frame.x0, frame.x1, frame.points);
+  frame.plotCurve(evaluator, frame.x0, frame.x1, curveSegments(frame.points));
 
   RiemannSums sums;
   if (sumsWanted(interval)) {
@@ -148,11 +154,8 @@ void probePass(GraphFrame& frame, FunctionEvaluator& evaluator) {
   frame.setPanel(graphPanel, 0);
   const double x = frame.unmapX(lastMouseX, 1);
   const double Y = frame.unmapY(lastMouseY, 1);
-  const double y = evaluator.evaluate(x);
-  const double fp = evaluator.evaluate(x + probeStep);
-  const double fm = evaluator.evaluate(x - probeStep);
-  const double d1 = (fp - fm) * 500;
-  const double d2 = ((fp - (y + y)) + fm) * 1000000;
+  const ProbeReadings r = probeReadings(evaluator, x);
+  const double y = r.y, d1 = r.d1, d2 = r.d2;
 
   frame.setPanel(probePanel, 1);
   printText(frame, "x = %.5f", x);
@@ -170,6 +173,17 @@ void probePass(GraphFrame& frame, FunctionEvaluator& evaluator) {
 }
 
 }  // namespace
+
+ProbeReadings probeReadings(FunctionEvaluator& evaluator, double x) {
+  ProbeReadings r;
+  r.x = x;
+  r.y = evaluator.evaluate(x);
+  const double fp = evaluator.evaluate(x + probeStep);
+  const double fm = evaluator.evaluate(x - probeStep);
+  r.d1 = (fp - fm) * 500;
+  r.d2 = ((fp - (r.y + r.y)) + fm) * 1000000;
+  return r;
+}
 
 void prepareDevice(GraphFrame& frame, int toPrinter) {
   // Give back what the previous draw pass of this frame made.

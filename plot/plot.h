@@ -10,6 +10,22 @@ namespace tavex {
 
 inline constexpr double probeStep = 0.001;
 
+// The curve is drawn in as many segments as the graph data's n asks, up to
+// this many: more than any device has pixels across, and a pass of that many
+// evaluations still takes well under a second. n <= 0 draws no segment.
+inline constexpr int kMaxCurveSegments = 20000;
+int curveSegments(int points);
+
+// The probe's readings at world x: y = f(x), then f(x + probeStep) and
+// f(x - probeStep), with central differences for f' and f".
+struct ProbeReadings {
+  double x = 0.0;
+  double y = 0.0;
+  double d1 = 0.0;
+  double d2 = 0.0;
+};
+ProbeReadings probeReadings(FunctionEvaluator& evaluator, double x);
+
 // probe 0: draw pass; 1: probe pass at (lastMouseX, lastMouseY).
 // toPrinter 0: the frame's window; 1: the printer.
 void plot(GraphFrame& frame, int probe, int toPrinter);

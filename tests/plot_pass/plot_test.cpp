@@ -12,19 +12,6 @@
 namespace tavex {
 namespace {
 
-class RecordingWindow : public DeviceWindow {
- public:
-  RecordingCanvas canvas;
-  Rect client{0, 0, 800, 600};
-  int acquired = 0;
-  Canvas* acquireCanvas() override {
-    ++acquired;
-    return &canvas;
-  }
-  void releaseCanvas(Canvas*) override { --acquired; }
-  Rect clientRect() override { return client; }
-};
-
 class PlotPass : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -68,6 +55,14 @@ TEST_F(PlotPass, DefaultDrawPassShowsCurveStepsPanelsAndEnablesTheProbe) {
   EXPECT_EQ(linesIn(kGreen).size(), 13u);      // grid lines at x1 and after each step
   EXPECT_EQ(linesIn(kCyan).size(), 24u);       // two segments per step
   EXPECT_EQ(linesIn(kMagenta).size(), 24u);
+  // The curve is drawn before any step.
+  int lastCurve = -1, firstStep = -1, index = 0;
+  for (const auto& c : window.canvas.calls()) {
+    if (c.kind == CallKind::LineTo && c.pen.colour == kRed) lastCurve = index;
+    if (c.kind == CallKind::LineTo && c.pen.colour == kGreen && firstStep < 0) firstStep = index;
+    ++index;
+  }
+  EXPECT_LT(lastCurve, firstStep);
   const std::vector<std::string> expected = {
       "a    = 1",          "b    = 1",          "c    = 1",          "d    = 1",
       "e    = 1",          "x1   = 1",          "x2   = 4",          "n    = 12",
@@ -157,6 +152,22 @@ TEST_F(PlotPass, ProbeReadsTheCurveUnderThePointer) {
   for (const auto& c : window.canvas.callsOf(CallKind::TextOut)) {
     ASSERT_TRUE(c.clip.has_value());
     EXPECT_GE(c.x, c.clip->left);
+  }
+}
+
+TEST_F(PlotPass, CurveSegmentsFollowTheGraphDataUpToTheCap) {
+  struct Case {
+    const char* n;
+    size_t segments;
+  };
+  for (const Case& c : {Case{"0", 0}, Case{"-5", 0}, Case{"7", 7}, Case{"2147483647", 20000}}) {
+    SCOPED_TRACE(c.n);
+    window.canvas.clear();
+    graphData[kGdPoints] = makeEntry(graphData[kGdPoints].name, c.n);
+    setFunctionData(kFdSteps, "n    = 1");
+    plot(frame, 0, 0);
+    EXPECT_EQ(linesIn(kRed).size(), c.segments);
+    EXPECT_EQ(lastPassReport().evaluations, static_cast<long long>(c.segments) + 1);
   }
 }
 

@@ -1,0 +1,102 @@
+#include "platform/render_file.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <memory>
+
+#include "graphics/graph_frame.h"
+#include "platform/qpainter_canvas.h"
+#include "plot/plot.h"
+
+namespace tavex {
+
+namespace {
+
+// A window whose client area is a paint device of a fixed size.
+class PaintDeviceWindow : public DeviceWindow {
+ public:
+  PaintDeviceWindow(QPaintDevice* device, int width, int height)
+      : device_(device), client_{0, 0, width, height} {}
+  Canvas* acquireCanvas() override {
+    if (!canvas_) canvas_ = std::make_unique<QPainterCanvas>(device_);
+    return canvas_.get();
+  }
+  void releaseCanvas(Canvas*) override { canvas_.reset(); }
+  Rect clientRect() override { return client_; }
+
+ private:
+  QPaintDevice* device_;
+  Rect client_;
+  std::unique_ptr<QPainterCanvas> canvas_;
+};
+
+std::string lowerSuffix(const std::string& path) {
+  return QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();
+}
+
+// Draws one screen pass, as a click into a plot window of that size does.
+void drawOn(QPaintDevice* device, int width, int height) {
+  PaintDeviceWindow window(device, width, height);
+  GraphFrame frame(&window);
+  plot(frame, 0, 0);
+  finishOutput(frame);
+}
+
+}  // namespace
+
+bool renderableExtension(const std::string& path) {
+  const std::string s = lowerSuffix(path);
+  return s == "png" || s == "svg" || s == "pdf";
+}
+
+bool renderPlotToFile(const std::string& path, int width, int height, std::string& error) {
+  const std::string suffix = lowerSuffix(path);
+  const QString file = QString::fromStdString(path);
+  if (!renderableExtension(path)) {
+    error = "unknown file type '" + suffix + "' (use .png, .svg or .pdf)";
+    return false;
+  }
+  // Find out first whether the file can be written at all.
+  {
+    QFile probe(file);
+    if (!probe.open(QIODevice::WriteOnly)) {
+      error = "cannot write '" + path + "': " + probe.errorString().toStdString();
+      return false;
+    }
+  }
+  if (suffix == "png") {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setDotsPerMeterX(3780);  // 96 dots per inch, as the screen
+    image.setDotsPerMeterY(3780);
+    drawOn(&image, width, height);
+    if (!image.save(file, "PNG")) {
+      error = "cannot write '" + path + "'";
+      return false;
+    }
+    return true;
+  }
+  if (suffix == "svg") {
+    QSvgGenerator svg;
+    svg.setFileName(file);
+    svg.setSize(QSize(width, height));
+    svg.setViewBox(QRect(0, 0, width, height));
+    svg.setResolution(96);
+    svg.setTitle("Tavex plot");
+    drawOn(&svg, width, height);
+    return true;
+  }
+  QPdfWriter pdf(file);
+  pdf.setResolution(96);
+  pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+  pdf.setPageSize(QPageSize(QSizeF(width * 72.0 / 96.0, height * 72.0 / 96.0), QPageSize::Point,
+                            QString(), QPageSize::ExactMatch));
+  drawOn(&pdf, width, height);
+  return true;
+}
+
+}  // namespace tavex

@@ -1,0 +1,16 @@
+// One screen draw pass onto a white surface of a given size, written to an
+// image file (PNG), an SVG drawing or a one-page PDF.
+#pragma once
+
+#include <string>
+
+namespace tavex {
+
+// Returns false with a message in error when the extension is unknown or the
+// file cannot be written. Needs a Qt GUI application (offscreen is enough).
+bool renderPlotToFile(const std::string& path, int width, int height, std::string& error);
+
+// Whether a path ends in an extension renderPlotToFile knows.
+bool renderableExtension(const std::string& path);
+
+}  // namespace tavex
