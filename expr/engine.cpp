@@ -375,8 +375,73 @@ ParseStatus ExpressionEngine::runText(const char* text) {
       continue;
     }
 
+    // The first character of a name, an integer part, an exponent or white
+    // space starts its symbol: one new entry.
+    if (kind == pt::K_SHIFT_REDUCE && payload != 0 && pt::kRules[payload].length == 1) {
+      const pt::Rule& rr = pt::kRules[payload];
+      ValueCell v;
+      bool handled = true;
+      switch (rr.act) {
+        case pt::A_NAME1:
+          v.i = 1;
+          break;
+        case pt::A_INT1: v.d = c - 48; break;
+        case pt::A_EXPO1: v.i = c - 48; break;
+        case pt::A_NONE: v.i = c; break;
+        default: handled = false;
+      }
+      if (handled) {
+        for (int k = 0; k < length; ++k) advance(static_cast<unsigned char>(p[k]), inputLine_, inputColumn_);
+        p += length;
+        saved = 0;
+        saving = false;
+        if (depth >= kParseStackSize) {
+          stackOverflow();
+          return status_;
+        }
+        if (rr.act == pt::A_NAME1) pushNameChar(static_cast<char>(c));
+        stackState[depth] = static_cast<std::int16_t>(state);
+        stackValue[depth] = v;
+        const std::uint32_t g = pt::kGoto[state][rr.lhs];
+        ++depth;
+        state = static_cast<int>(g & 0xFFFF);
+        examinedState = state;
+        examinedDepth = depth;
+        if (status_ != ParseStatus::Running) return status_;
+        if (g >> 16) {
+          term = lex(p, length);
+          lexedAt = p;
+          lexedState = state;
+          state = pt::kChain[(g >> 16) - 1][term];
+        }
+        continue;
+      }
+    }
+
     // Explicit reductions by rules of one symbol without an action replace the
     // top entry's symbol and change nothing else: take the whole chain at once.
+    // Explicit reductions whose value is that of a right-side symbol (a token
+    // folding its white space, a parenthesised expression) do the same after
+    // popping their other entries.
+    if (kind == pt::K_REDUCE && !saving) {
+      const pt::Rule& rr = pt::kRules[payload];
+      const bool copy = rr.act == pt::A_NONE || rr.act == pt::A_COPY0 || rr.act == pt::A_COPY1;
+      if (copy && rr.length > 1) {
+        const int base = depth - rr.length;
+        if (rr.act == pt::A_COPY1) stackValue[base] = stackValue[base + 1];
+        depth = base + 1;
+        std::uint32_t g = pt::kGoto[stackState[base]][rr.lhs];
+        state = static_cast<int>(g & 0xFFFF);
+        if (g >> 16) {
+          if (kPairs.l[c].n) {
+            term = lex(p, length);
+            lexedState = state;
+          }
+          state = pt::kChain[(g >> 16) - 1][term];
+        }
+        continue;
+      }
+    }
     if (kind == pt::K_REDUCE && !saving && pt::kUnitRule[payload]) {
       std::uint32_t g = pt::kGoto[stackState[depth - 1]][pt::kRules[payload].lhs];
       state = static_cast<int>(g & 0xFFFF);
