@@ -9,30 +9,12 @@
 #include <memory>
 
 #include "graphics/graph_frame.h"
-#include "platform/qpainter_canvas.h"
+#include "platform/paint_device_window.h"
 #include "plot/plot.h"
 
 namespace tavex {
 
 namespace {
-
-// A window whose client area is a paint device of a fixed size.
-class PaintDeviceWindow : public DeviceWindow {
- public:
-  PaintDeviceWindow(QPaintDevice* device, int width, int height)
-      : device_(device), client_{0, 0, width, height} {}
-  Canvas* acquireCanvas() override {
-    if (!canvas_) canvas_ = std::make_unique<QPainterCanvas>(device_);
-    return canvas_.get();
-  }
-  void releaseCanvas(Canvas*) override { canvas_.reset(); }
-  Rect clientRect() override { return client_; }
-
- private:
-  QPaintDevice* device_;
-  Rect client_;
-  std::unique_ptr<QPainterCanvas> canvas_;
-};
 
 std::string lowerSuffix(const std::string& path) {
   return QFileInfo(QString::fromStdString(path)).suffix().toLower().toStdString();

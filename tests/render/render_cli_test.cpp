@@ -43,6 +43,29 @@ TEST(RenderCommandLine, PngShowsThePanelsTheCurveAndPrintsTheDataPanel) {
   EXPECT_GT(magenta, 100);
 }
 
+TEST(RenderCommandLine, WideRenderHasEveryColourAtItsPlace) {
+  const std::string file = tempPath("tavex_render_wide.png");
+  auto r = runTavexProgram({"--render", file, "--size", "1000x500"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  QImage image(QString::fromStdString(file));
+  ASSERT_EQ(image.size(), QSize(1000, 500));
+  // Graph panel 100-600 x 110-400, data panel 620-980 x 140-425, function
+  // panel 100-600 x 50-95.
+  EXPECT_EQ(image.pixel(590, 150), rgb(255, 230, 255));
+  EXPECT_EQ(image.pixel(900, 400), rgb(230, 255, 255));
+  EXPECT_EQ(image.pixel(550, 85), rgb(255, 230, 200));
+  EXPECT_EQ(image.pixel(5, 5), rgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(990, 490), rgb(255, 255, 255));
+  // The grid line at x = 1 (device 200) runs from the axis up to the curve.
+  EXPECT_EQ(image.pixel(200, 380), rgb(0, 255, 0));
+  int colours[4] = {0, 0, 0, 0};
+  const QRgb wanted[4] = {rgb(255, 0, 0), rgb(0, 255, 255), rgb(255, 0, 255), rgb(0, 255, 0)};
+  for (int y = 111; y < 399; ++y)
+    for (int x = 101; x < 599; ++x)
+      for (int k = 0; k < 4; ++k) colours[k] += image.pixel(x, y) == wanted[k];
+  for (int k = 0; k < 4; ++k) EXPECT_GT(colours[k], 150) << k;
+}
+
 TEST(RenderCommandLine, SizeAndDataEditsChangeThePicture) {
   const std::string file = tempPath("tavex_render_small.png");
   auto r = runTavexProgram({"--render", file, "--size", "400x300", "--fdata", "n=1"});

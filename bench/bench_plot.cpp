@@ -1,0 +1,56 @@
+// A whole default draw pass with its drawing, into a plot window's backing
+// image, and a probe pass after it.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <cstdlib>
+
+#include "app/shell_globals.h"
+#include "data/records.h"
+#include "graphics/graph_frame.h"
+#include "platform/paint_device_window.h"
+#include "plot/plot.h"
+
+namespace {
+
+using namespace tavex;
+
+void BM_DrawPassIntoImage(benchmark::State& state) {
+  initFunctionData();
+  initGraphData();
+  QImage image(800, 600, QImage::Format_RGB32);
+  PaintDeviceWindow window(&image, 800, 600);
+  GraphFrame frame(&window);
+  for (auto _ : state) plot(frame, 0, 0);
+  finishOutput(frame);
+}
+BENCHMARK(BM_DrawPassIntoImage)->Unit(benchmark::kMillisecond);
+
+void BM_ProbePassIntoImage(benchmark::State& state) {
+  initFunctionData();
+  initGraphData();
+  QImage image(800, 600, QImage::Format_RGB32);
+  PaintDeviceWindow window(&image, 800, 600);
+  GraphFrame frame(&window);
+  plot(frame, 0, 0);
+  int x = 80;
+  for (auto _ : state) {
+    lastMouseX = x;
+    lastMouseY = 300;
+    plot(frame, 1, 0);
+    x = x < 480 ? x + 1 : 80;
+  }
+  finishOutput(frame);
+}
+BENCHMARK(BM_ProbePassIntoImage)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  return 0;
+}
