@@ -320,6 +320,10 @@ ParseStatus ExpressionEngine::runText(const char* text) {
     const unsigned char ch = static_cast<unsigned char>(*at);
     length = 1;
     const PairList& pairs = kPairs.l[ch];
+    // Only these characters ever end a two-character terminal.
+    const char next = at[1];
+    if (next != '=' && next != '*' && next != '/' && next != '&' && next != '|')
+      return kCharClass.c[ch];
     for (int k = 0; k < pairs.n; ++k) {
       if (at[1] == pairs.p[k].second && pt::kAction[state][pairs.p[k].term] != 0) {
         length = 2;
