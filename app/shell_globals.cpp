@@ -11,5 +11,7 @@ GraphFrame* currentFrame = nullptr;
 int lastMouseX = 0;
 int lastMouseY = 0;
 int probeEnabled = 0;
+MainWindow* mainWindow = nullptr;
+Dialogs* dialogs = nullptr;
 
 }  // namespace tavex

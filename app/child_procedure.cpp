@@ -1,0 +1,70 @@
+// The shared procedure of the child windows: data box notifications and
+// clean-up, and the mouse on the live plot window.
+#include <cstdint>
+
+#include "app/commands.h"
+#include "app/main_window.h"
+#include "app/shell_globals.h"
+#include "data/data_box.h"
+#include "graphics/graph_frame.h"
+#include "platform/child_window.h"
+#include "plot/plot.h"
+
+namespace tavex {
+
+namespace {
+
+// The window is the live plot window and the current frame draws into it
+// (not into the main window, as a print frame does).
+bool servesPlot(ChildWindow& window) {
+  return &window == plotWindow && currentFrame != nullptr &&
+         currentFrame->window == static_cast<DeviceWindow*>(&window);
+}
+
+void closeBox(DataBox*& box) {
+  if (box->built == 1) {
+    box->acceptAllRows();
+    box->closeControls();
+    box->built = 0;
+    box->index = 0;
+  }
+  delete box;
+  box = nullptr;
+}
+
+}  // namespace
+
+long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
+  switch (event.message) {
+    case ChildMessage::Destroy:
+      if (&window == fdataWindow && fdataBox != nullptr) closeBox(fdataBox);
+      if (&window == gdataWindow && gdataBox != nullptr) closeBox(gdataBox);
+      if (servesPlot(window)) discardCurrentFrame();
+      return 0;
+    case ChildMessage::Size:
+      probeEnabled = 0;
+      return 0;
+    case ChildMessage::Command:
+      if (fdataWindow != nullptr && fdataBox != nullptr &&
+          fdataBox->notify(event.control, event.notification))
+        return 0;
+      if (gdataWindow != nullptr && gdataBox != nullptr)
+        gdataBox->notify(event.control, event.notification);
+      return 0;
+    case ChildMessage::MouseMove:
+      // The low and high 16 bits of the position, taken as unsigned.
+      lastMouseX = static_cast<std::uint16_t>(event.x);
+      lastMouseY = static_cast<std::uint16_t>(event.y);
+      if (servesPlot(window)) plot(*currentFrame, 1, 0);
+      return 0;
+    case ChildMessage::LeftButtonDown:
+      if (servesPlot(window)) {
+        plot(*currentFrame, 0, 0);
+        if (mainWindow != nullptr) mainWindow->showPassReport(lastPassReport());
+      }
+      return 0;
+  }
+  return 0;
+}
+
+}  // namespace tavex

@@ -1,0 +1,118 @@
+#include "app/commands.h"
+
+#include <QRect>
+#include <QString>
+
+#include <new>
+
+#include "app/help_text.h"
+#include "app/main_window.h"
+#include "app/shell_globals.h"
+#include "data/data_box.h"
+#include "data/records.h"
+#include "graphics/graph_frame.h"
+#include "platform/child_window.h"
+#include "platform/dialogs.h"
+#include "plot/plot.h"
+
+namespace tavex {
+
+namespace {
+
+const QRect kChildOuterRect(30, 50, 200, 200);
+
+// Opens the box of one record unless it is open already.
+void openBoxCommand(std::span<DataEntry> record, const char* title, ChildWindow*& window,
+                    DataBox* box) {
+  if (box != nullptr) return;
+  window = openChildWindow(title, mainWindow);
+  // Without its box the window would be an empty shell: close it again.
+  if (openDataBox(record, title, window) == nullptr) window->destroyWindow();
+}
+
+}  // namespace
+
+bool mainWindowCommand(int id) {
+  switch (id) {
+    case kExitCommand:
+      exitCommand();
+      return true;
+    case kFdataCommand:
+      fdataCommand();
+      return true;
+    case kGdataCommand:
+      gdataCommand();
+      return true;
+    case kScreenCommand:
+      screenCommand();
+      return true;
+    case kPrintCommand:
+      printCommand();
+      return true;
+    case kHelpCommand:
+      helpCommand();
+      return true;
+    default:
+      return false;
+  }
+}
+
+int exitCommand() {
+  if (mainWindow != nullptr) mainWindow->close();
+  return 0;
+}
+
+int helpCommand() {
+  if (dialogs != nullptr) dialogs->messageBox(kHelpText, kHelpCaption);
+  return 0;
+}
+
+int fdataCommand() {
+  openBoxCommand(functionData, "fdata", fdataWindow, fdataBox);
+  return 0;
+}
+
+int gdataCommand() {
+  openBoxCommand(graphData, "gdata", gdataWindow, gdataBox);
+  return 0;
+}
+
+int screenCommand() {
+  plotWindow = openChildWindow("plotm", mainWindow);
+  discardCurrentFrame();
+  // Without a frame the window stays open and ignores the mouse.
+  currentFrame = new (std::nothrow) GraphFrame(plotWindow);
+  return 0;
+}
+
+int printCommand() {
+  discardCurrentFrame();
+  if (mainWindow == nullptr) return 0;
+  currentFrame = new (std::nothrow) GraphFrame(mainWindow->clientArea());
+  if (currentFrame == nullptr) return 0;
+  plot(*currentFrame, 0, 1);
+  mainWindow->showPassReport(lastPassReport());
+  // The print pass has finished its output; this only makes sure.
+  finishOutput(*currentFrame);
+  delete currentFrame;
+  currentFrame = nullptr;
+  return 0;
+}
+
+ChildWindow* openChildWindow(const char* title, QWidget* owner) {
+  auto* window = new ChildWindow(&childWindowProcedure, QString::fromLatin1(title), owner);
+  window->showWithOuterRect(kChildOuterRect);
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
+void discardCurrentFrame() {
+  if (currentFrame == nullptr) return;
+  finishOutput(*currentFrame);
+  probeEnabled = 0;
+  delete currentFrame;
+  currentFrame = nullptr;
+}
+
+}  // namespace tavex

@@ -1,0 +1,43 @@
+// The menu commands of the main window, the opening of child windows and the
+// shared procedure of all child windows (data boxes and plot windows).
+#pragma once
+
+class QWidget;
+
+namespace tavex {
+
+class ChildWindow;
+struct ChildEvent;
+
+// Command identifiers of the menu.
+inline constexpr int kExitCommand = 10;
+inline constexpr int kFdataCommand = 30;
+inline constexpr int kGdataCommand = 40;
+inline constexpr int kScreenCommand = 50;
+inline constexpr int kPrintCommand = 60;
+inline constexpr int kHelpCommand = 90;
+
+// Runs the command with identifier id; false when id names no command.
+bool mainWindowCommand(int id);
+
+// The commands; each returns 0.
+int exitCommand();
+int helpCommand();
+int fdataCommand();
+int gdataCommand();
+int screenCommand();
+// Draws the plot on a frame of its own bound to the main window, then
+// discards the frame; afterwards no plot window is live.
+int printCommand();
+
+// A visible child window titled title, owned by owner, with its outer
+// rectangle at (30, 50), 200 by 200, served by childWindowProcedure.
+ChildWindow* openChildWindow(const char* title, QWidget* owner);
+
+// Gives back what the current frame holds, clears the probe and frees it.
+void discardCurrentFrame();
+
+// The shared procedure of every child window.
+long childWindowProcedure(ChildWindow& window, const ChildEvent& event);
+
+}  // namespace tavex

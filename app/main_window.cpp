@@ -1,0 +1,103 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
+#include "app/commands.h"
+#include "app/pass_report.h"
+#include "app/shell_globals.h"
+#include "platform/child_window.h"
+#include "platform/image_window.h"
+
+namespace tavex {
+
+namespace {
+constexpr char kCommandProperty[] = "tavexCommand";
+}
+
+MainWindow::MainWindow() : dialogs_(this) {
+  setWindowTitle("tavex");
+
+  // The menu bar in its fixed order: two commands on the bar itself around
+  // the two pop-ups.
+  QMenuBar* bar = menuBar();
+  addCommand(bar, "E&xit", kExitCommand);
+  QMenu* data = bar->addMenu("&Data");
+  addCommand(data, "&Fdata", kFdataCommand);
+  addCommand(data, "&Gdata", kGdataCommand);
+  QMenu* plotMenu = bar->addMenu("&Plot");
+  addCommand(plotMenu, "&Screen", kScreenCommand);
+  addCommand(plotMenu, "&Print", kPrintCommand);
+  addCommand(bar, "&Help", kHelpCommand);
+
+  client_ = new ImageWindow(this);
+  setCentralWidget(client_);
+
+  // A widget of its own, so that menu status tips do not wipe the report.
+  status_ = new QLabel(this);
+  statusBar()->addWidget(status_, 1);
+  statusBar()->setSizeGripEnabled(false);
+
+  // The system leaves position to the window manager; the default size is
+  // three quarters of the screen, as a default-sized overlapped window gets.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize available = screen->availableGeometry().size();
+    resize(available.width() * 3 / 4, available.height() * 3 / 4);
+  }
+
+  mainWindow = this;
+  dialogs = &dialogs_;
+}
+
+MainWindow::~MainWindow() {
+  destroyOwnedWindows();
+  if (mainWindow == this) mainWindow = nullptr;
+  if (dialogs == &dialogs_) dialogs = nullptr;
+}
+
+QAction* MainWindow::addCommand(QWidget* menu, const char* text, int id) {
+  auto* action = new QAction(QString::fromLatin1(text), menu);
+  action->setProperty(kCommandProperty, id);
+  connect(action, &QAction::triggered, this, [id] { mainWindowCommand(id); });
+  menu->addAction(action);
+  return action;
+}
+
+QAction* MainWindow::commandAction(int id) const {
+  for (QAction* action : findChildren<QAction*>())
+    if (action->property(kCommandProperty).isValid() &&
+        action->property(kCommandProperty).toInt() == id)
+      return action;
+  return nullptr;
+}
+
+void MainWindow::showPassReport(const PassReport& report) {
+  if (!report.drawPass) return;
+  status_->setText(QString::fromLatin1(passReportText(report).c_str()));
+}
+
+QString MainWindow::statusText() const { return status_->text(); }
+
+void MainWindow::destroyOwnedWindows() {
+  // Owned windows go first, each through its own destroy handling.
+  for (ChildWindow* child : findChildren<ChildWindow*>(Qt::FindDirectChildrenOnly))
+    child->destroyWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (destroyed_) return;
+  destroyed_ = true;
+  destroyOwnedWindows();
+  // The main window's end ends the program with exit code 0.
+  QCoreApplication::exit(0);
+}
+
+}  // namespace tavex

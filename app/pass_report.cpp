@@ -1,0 +1,33 @@
+#include "app/pass_report.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "data/records.h"
+#include "expr/engine.h"
+
+namespace tavex {
+
+std::string passReportText(const PassReport& report) {
+  const EvaluationFailure& failure = report.firstFailure;
+  if (!failure.recorded) return {};
+
+  std::string entry = "x";
+  if (failure.entry > 0 && failure.entry < kFunctionDataEntries) {
+    const char* name = functionData[failure.entry].name;
+    size_t n = strnlen(name, DataEntry::kNameSize);
+    while (n > 0 && name[n - 1] == ' ') --n;
+    entry.assign(name, n);
+  }
+  const size_t messageLength = strnlen(failure.message, sizeof failure.message);
+  std::string text = entry + ": ";
+  if (messageLength == 0) {
+    text += statusName(failure.status);
+  } else {
+    text.append(failure.message, messageLength);
+  }
+  if (failure.entryColumn > 0) text += " at column " + std::to_string(failure.entryColumn);
+  return text;
+}
+
+}  // namespace tavex

@@ -1,0 +1,91 @@
+// A data box: a small window listing one record's lines, with an edit field
+// above the list that writes every change straight back into the row last
+// double-clicked, and a button "u" that accepts all rows into the record.
+// Closing the box accepts them too.
+#pragma once
+
+#include <QFont>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include <span>
+
+#include "data/records.h"
+#include "graphics/canvas.h"
+
+class QPushButton;
+
+namespace tavex {
+
+class ChildWindow;
+
+// Notification codes of the controls, as the window procedure sees them.
+inline constexpr int kListDoubleClick = 2;
+inline constexpr int kEditUpdate = 0x400;
+inline constexpr int kButtonClicked = 0;
+
+// The list of lines: reports every double-click to its window.
+class DataList : public QListWidget {
+ public:
+  explicit DataList(ChildWindow* window);
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  ChildWindow* window_;
+};
+
+// The single-line edit field: no horizontal scrolling, so typing stops when
+// the text fills the field's width; reports every change of its text.
+class DataEdit : public QLineEdit {
+ public:
+  explicit DataEdit(ChildWindow* window);
+  // Pixels the text may take.
+  int textRoom() const;
+};
+
+class DataBox {
+ public:
+  // Longest text the edit field hands over, and the row buffer's size.
+  static constexpr int kEditLimit = 118;
+  static constexpr int kTextSize = 120;
+
+  ChildWindow* window = nullptr;
+  DataList* list = nullptr;
+  DataEdit* edit = nullptr;
+  QPushButton* button = nullptr;
+  DataEntry* record = nullptr;
+  QFont font;             // fixed pitch, on the list and the edit field
+  QFont fontDescription;  // the system fixed-pitch font it was made from
+  TextMetrics textMetrics;  // of the box window's default font
+  char text[kTextSize] = {};
+  char buttonText[40] = {};
+  int built = 0;
+  int index = 0;
+  int entries = 0;  // entries in record, header included
+
+  // The record's header count, kept within the record.
+  int count() const;
+
+  // A notification from one of this box's controls; false when control is
+  // not one of them.
+  bool notify(QWidget* control, int notification);
+
+  // Stores every row into its entry through acceptLine.
+  void acceptAllRows();
+  // Deletes the controls (the box's window stays).
+  void closeControls();
+  // Copies a row into text and the edit field.
+  void copyRowToEdit(int row);
+
+ private:
+  void writeBack();
+};
+
+// Makes a data box for record in window (a child window just opened), stores
+// it in fdataBox or gdataBox by the record it edits, then builds the controls.
+// Returns the box, or null (nothing stored) for a record that is neither.
+DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window);
+
+}  // namespace tavex

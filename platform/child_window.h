@@ -1,0 +1,68 @@
+// The one kind of window the menu commands open: the data boxes and the plot
+// windows. Each is a top-level window owned by the main window (it stays
+// above it and goes with it), with a backing image as its client area. Its
+// events reach one shared procedure as messages, in the manner of a window
+// class's window procedure.
+#pragma once
+
+#include <QString>
+
+#include "platform/image_window.h"
+
+namespace tavex {
+
+class ChildWindow;
+
+enum class ChildMessage {
+  Destroy,         // the window is going; sent once
+  Size,            // the client area was sized
+  Command,         // a control in the window notified: control, notification
+  MouseMove,       // x, y in client coordinates
+  LeftButtonDown,  // x, y in client coordinates
+};
+
+struct ChildEvent {
+  ChildMessage message = ChildMessage::Size;
+  int x = 0;
+  int y = 0;
+  QWidget* control = nullptr;
+  int notification = 0;
+};
+
+using ChildProcedure = long (*)(ChildWindow& window, const ChildEvent& event);
+
+class ChildWindow final : public ImageWindow {
+ public:
+  // A hidden window titled title and owned by owner; every event goes to
+  // procedure. The caller places and shows it.
+  ChildWindow(ChildProcedure procedure, const QString& title, QWidget* owner);
+  ~ChildWindow() override;
+
+  // Hands event to the window's procedure, unless the window was destroyed.
+  long send(const ChildEvent& event);
+  // A control's notification, as a Command message.
+  void notify(QWidget* control, int notification);
+
+  // Shows the window with its outer rectangle at rect (frame included, as far
+  // as the window system tells the frame's size).
+  void showWithOuterRect(const QRect& rect);
+
+  // Sends Destroy now and deletes the window when control returns to the
+  // event loop. Safe to call more than once.
+  void destroyWindow();
+  bool destroyed() const { return destroyed_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  void sendDestroy();
+
+  ChildProcedure procedure_;
+  bool destroyed_ = false;
+};
+
+}  // namespace tavex

@@ -1,0 +1,56 @@
+// A widget whose client area is a backing image of its own size, lent to the
+// graphics as a canvas. What is drawn stays in the image and is copied to the
+// screen whenever the widget is painted, so an uncovered window shows its last
+// picture. A resize starts a fresh white image.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+#include "graphics/canvas.h"
+
+namespace tavex {
+
+class QPainterCanvas;
+
+class ImageWindow : public QWidget, public DeviceWindow {
+ public:
+  explicit ImageWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
+  ~ImageWindow() override;
+  ImageWindow(const ImageWindow&) = delete;
+  ImageWindow& operator=(const ImageWindow&) = delete;
+
+  // A canvas on the backing image. Acquiring again while one is out hands out
+  // the same canvas; each acquire wants its release.
+  Canvas* acquireCanvas() override;
+  // Ends the canvas once all its acquires are released and schedules a
+  // repaint. A pointer this window did not hand out is ignored.
+  void releaseCanvas(Canvas* canvas) override;
+  Rect clientRect() override;
+
+  const QImage& image() const { return *image_; }
+  int canvasesOut() const { return static_cast<int>(leases_.size()); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // A canvas that is out, with the image it paints when that is no longer
+  // the window's (a resize replaced it while the canvas was out).
+  struct Lease {
+    std::unique_ptr<QImage> retiredImage;
+    std::unique_ptr<QPainterCanvas> canvas;
+    int acquires = 0;
+  };
+
+  std::unique_ptr<QImage> makeImage() const;
+
+  std::unique_ptr<QImage> image_;
+  std::vector<Lease> leases_;
+};
+
+}  // namespace tavex
