@@ -11,6 +11,7 @@ GraphFrame* currentFrame = nullptr;
 int lastMouseX = 0;
 int lastMouseY = 0;
 int probeEnabled = 0;
+PrintService* printService = nullptr;
 MainWindow* mainWindow = nullptr;
 Dialogs* dialogs = nullptr;
 

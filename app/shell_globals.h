@@ -8,6 +8,7 @@ namespace tavex {
 class DataBox;      // an open data box (data/)
 class ChildWindow;  // a window opened by openChildWindow (platform/)
 struct GraphFrame;  // graphics/graph_frame.h
+class PrintService; // plot/print.h: the system's printers
 class MainWindow;   // app/main_window.h
 class Dialogs;      // platform/dialogs.h
 
@@ -20,6 +21,7 @@ extern GraphFrame* currentFrame;  // frame the plot procedure draws through
 extern int lastMouseX;            // last mouse position over a child window
 extern int lastMouseY;
 extern int probeEnabled;          // set after a whole plot was drawn on screen
+extern PrintService* printService;
 extern MainWindow* mainWindow;    // the main window while it exists
 extern Dialogs* dialogs;          // where message boxes go; the main window's
 

@@ -3,11 +3,15 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
 
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "graphics/axes.h"
+#include "plot/print.h"
 #include "plot/sums.h"
+#include "platform/dialogs.h"
 
 namespace tavex {
 
@@ -26,6 +30,116 @@ void selectPaperLayout(int toPrinter) {
 }
 
 PassReport passReport;
+
+// The print job of the print pass under way (one at a time) and what failed.
+std::unique_ptr<PrinterDevice> printJob;
+bool documentStarted = false;
+bool pageStarted = false;
+std::string printFailure;
+
+void showMessage(const std::string& text, const char* caption) {
+  if (dialogs != nullptr) dialogs->messageBox(text, caption);
+}
+
+// Switches the frame from the main window to the default printer, after the
+// two questions. Answering No to the first leaves the pass on the window.
+void printerBranch(GraphFrame& frame) {
+  const std::string name = printService != nullptr ? printService->defaultPrinterName() : "";
+  if (name.empty()) {
+    // Nothing to print to: say so plainly instead of asking about a made-up name.
+    showMessage(kNoPrinterText, "Note");
+    frame.printing = 0;
+    return;
+  }
+  if (dialogs == nullptr || !dialogs->askYesNo(name, "Shall we print to ")) {
+    frame.printing = 0;
+    return;
+  }
+  frame.colourOutput = 0;
+  if (dialogs->askYesNo("Colour ?", "Notice")) frame.colourOutput = 1;
+
+  printFailure.clear();
+  documentStarted = pageStarted = false;
+  std::string error;
+  printJob = printService->createPrinter(name, error);
+  Canvas* printerCanvas = nullptr;
+  if (!printJob) {
+    printFailure = error.empty() ? "the printer cannot be opened" : error;
+  } else {
+    frame.deviceWidth = printJob->pixelWidth();
+    frame.deviceHeight = printJob->pixelHeight();
+    documentStarted = printJob->startDocument();
+    if (!documentStarted) {
+      printFailure = printJob->error();
+    } else {
+      pageStarted = printJob->startPage();
+      if (!pageStarted) printFailure = printJob->error();
+      else printerCanvas = printJob->canvas();
+    }
+  }
+
+  frame.printing = 1;
+  frame.printerDc = printerCanvas;
+  frame.screenDc = frame.dc;
+  frame.dc = frame.printerDc;  // null when the job failed: the pass then draws into nothing
+  frame.deviceAspect =
+      frame.deviceWidth > 0 ? static_cast<double>(frame.deviceHeight) / frame.deviceWidth : 1.0;
+
+  frame.savedFramePenIndex = frame.framePenIndex;
+  frame.savedTextColourIndex = frame.textColourIndex;
+  frame.savedBrushIndex = frame.brushIndex;
+  frame.savedPenIndex = frame.penIndex;
+  if (frame.colourOutput == 0) {
+    frame.framePenIndex = 0;
+    frame.brushIndex = 5;
+    frame.penIndex = 0;
+    frame.textColourIndex = 0;
+  }
+
+  if (frame.dc != nullptr) {
+    frame.font = createScaledFont(*frame.dc, "Times New Roman", 140, 160, 0, 1);
+    frame.dc->selectFont(frame.font);
+    frame.textMetrics = frame.dc->textMetrics();
+    frame.charWidth = frame.textMetrics.averageCharWidth;
+    frame.lineHeight = frame.textMetrics.height;
+  }
+  frame.cursorY = frame.lineHeight;
+  frame.lineStartX = frame.cursorX = 10 * frame.charWidth;
+}
+
+// Ends the print job and says how it went.
+void endPrintJob(GraphFrame& frame) {
+  if (printJob) {
+    if (pageStarted && !printJob->endPage() && printFailure.empty()) printFailure = printJob->error();
+    if (documentStarted && !printJob->endDocument() && printFailure.empty())
+      printFailure = printJob->error();
+  }
+  printJob.reset();
+  documentStarted = pageStarted = false;
+  frame.printerDc = nullptr;
+  frame.dc = frame.screenDc;
+  frame.deviceWidth = frame.clientWidth;
+  frame.deviceHeight = frame.clientHeight;
+  frame.framePenIndex = frame.savedFramePenIndex;
+  frame.textColourIndex = frame.savedTextColourIndex;
+  frame.brushIndex = frame.savedBrushIndex;
+  frame.penIndex = frame.savedPenIndex;
+  frame.printing = 0;
+  frame.colourOutput = 1;
+  if (frame.dc != nullptr) {
+    // The screen's fixed-pitch font again, for any text that follows.
+    FontDescription fixed;
+    fixed.faceName = "Courier New";
+    frame.font = frame.dc->createFont(fixed);
+    frame.dc->selectFont(frame.font);
+    frame.textMetrics = frame.dc->textMetrics();
+    frame.charWidth = frame.textMetrics.averageCharWidth;
+    frame.lineHeight = frame.textMetrics.height;
+  }
+  showMessage(printFailure.empty() ? std::string(kPrintedText) : "Printing failed: " + printFailure,
+              "Note");
+  printFailure.clear();
+}
 PanelText dataPanelText;
 PanelText probePanelText;
 
@@ -223,14 +337,27 @@ void prepareDevice(GraphFrame& frame, int toPrinter) {
 
   if (frame.colourAllowed()) dc.fillRegion(frame.clientRegion, frame.brushes[frame.brushIndex]);
 
-  dc.setBackgroundColour(brushPalette[frame.brushIndex]);
-  dc.setTextColour(penPalette[frame.textColourIndex]);
-  dc.selectPen(frame.pens[0]);
+  if (toPrinter == 1) printerBranch(frame);
+
   frame.penIndex = 0;
+  if (frame.dc == nullptr) return;
+  frame.dc->setBackgroundColour(brushPalette[frame.brushIndex]);
+  frame.dc->setTextColour(penPalette[frame.textColourIndex]);
+  frame.dc->selectPen(frame.pens[0]);
+}
+
+void setPenWidth(GraphFrame& frame, int width) {
+  frame.penWidth = width;
+  for (int i = 0; i < kPenCount; ++i) frame.pens[i] = makePen(penPalette[i], width);
+  if (frame.printerDc != nullptr) frame.printerDc->selectPen(frame.pens[0]);
 }
 
 void finishOutput(GraphFrame& frame) {
+  setPenWidth(frame, 1);
   releaseTools(frame);
+  if (frame.printing == 1) endPrintJob(frame);
+  if (frame.dc != nullptr && frame.font) frame.dc->deleteFont(frame.font);
+  frame.font = FontHandle{};
   if (frame.dc != nullptr && frame.window != nullptr) frame.window->releaseCanvas(frame.dc);
   frame.dc = nullptr;
   frame.screenDc = nullptr;
@@ -263,6 +390,7 @@ void plot(GraphFrame& frame, int probe, int toPrinter) {
   const FunctionInterval interval = readFunctionInterval();
   FunctionEvaluator evaluator(functionData, ExpressionEngine::instance().symbolTable());
   selectPaperLayout(toPrinter);
+  if (toPrinter == 1) setPenWidth(frame, 3);
 
   if (probe == 0) {
     drawPass(frame, evaluator, interval, toPrinter);

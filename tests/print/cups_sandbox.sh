@@ -93,7 +93,7 @@ descendants() {
         while (q != root && q > 1 && (q in parent)) q = parent[q]
         if (q == root) print p
       }
-    }' /proc/[0-9]*/stat 2>/dev/null
+    }' /proc/[0-9]*/stat 2>/dev/null || true  # a process may end while it is read
   return 0
 }
 
