@@ -320,6 +320,7 @@ ParseStatus ExpressionEngine::runText(const char* text) {
     const unsigned char ch = static_cast<unsigned char>(*at);
     length = 1;
     const PairList& pairs = kPairs.l[ch];
+    if (pairs.n == 0) return kCharClass.c[ch];  // also keeps eof from reading past the text
     // Only these characters ever end a two-character terminal.
     const char next = at[1];
     if (next != '=' && next != '*' && next != '/' && next != '&' && next != '|')
