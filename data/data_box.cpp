@@ -39,10 +39,8 @@ class FitsFieldValidator : public QValidator {
  public:
   explicit FitsFieldValidator(DataEdit* edit) : QValidator(edit), edit_(edit) {}
   State validate(QString& input, int&) const override {
-    const QFontMetrics metrics = edit_->fontMetrics();
-    const int wanted = metrics.horizontalAdvance(input);
-    if (wanted > edit_->textRoom() && wanted > metrics.horizontalAdvance(edit_->text()))
-      return Invalid;
+    const int wanted = edit_->fontMetrics().horizontalAdvance(input);
+    if (wanted > edit_->textRoom() && wanted > edit_->shownWidth()) return Invalid;
     return Acceptable;
   }
 
@@ -61,7 +59,17 @@ void DataList::mouseDoubleClickEvent(QMouseEvent* event) {
 
 DataEdit::DataEdit(ChildWindow* window) : QLineEdit(window) {
   setValidator(new FitsFieldValidator(this));
+  // The field's text has already changed when the validator sees an edit:
+  // keep the width of the text before it.
+  connect(this, &QLineEdit::textChanged, this,
+          [this](const QString& text) { shownWidth_ = fontMetrics().horizontalAdvance(text); });
   connect(this, &QLineEdit::textChanged, this, [this, window] { window->notify(this, kEditUpdate); });
+}
+
+void DataEdit::setText(const QString& text) {
+  // The validator sees the program's own texts too; any width passes for them.
+  shownWidth_ = fontMetrics().horizontalAdvance(text);
+  QLineEdit::setText(text);
 }
 
 int DataEdit::textRoom() const {

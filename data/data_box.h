@@ -41,8 +41,15 @@ class DataList : public QListWidget {
 class DataEdit : public QLineEdit {
  public:
   explicit DataEdit(ChildWindow* window);
+  // Sets the text as the program does, whatever its width.
+  void setText(const QString& text);
   // Pixels the text may take.
   int textRoom() const;
+  // Width of the text as last changed (before an edit being validated).
+  int shownWidth() const { return shownWidth_; }
+
+ private:
+  int shownWidth_ = 0;
 };
 
 class DataBox {

@@ -32,6 +32,8 @@ struct ChildEvent {
 using ChildProcedure = long (*)(ChildWindow& window, const ChildEvent& event);
 
 class ChildWindow final : public ImageWindow {
+  Q_OBJECT
+
  public:
   // A hidden window titled title and owned by owner; every event goes to
   // procedure. The caller places and shows it.

@@ -17,6 +17,8 @@ namespace tavex {
 class QPainterCanvas;
 
 class ImageWindow : public QWidget, public DeviceWindow {
+  Q_OBJECT
+
  public:
   explicit ImageWindow(QWidget* parent = nullptr, Qt::WindowFlags flags = {});
   ~ImageWindow() override;
