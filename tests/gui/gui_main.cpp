@@ -4,10 +4,14 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   app.setQuitOnLastWindowClosed(false);
+  // Qt takes the locale from the environment; the readouts want the point.
+  std::setlocale(LC_NUMERIC, "C");
   return RUN_ALL_TESTS();
 }
