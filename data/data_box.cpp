@@ -200,6 +200,9 @@ DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow
 
   box->fontDescription = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   box->font = QFont(box->fontDescription);
+  // Spelled out, so that the controls do not take them from the window's font.
+  box->font.setWeight(box->fontDescription.weight());
+  box->font.setStyle(box->fontDescription.style());
   box->list->setFont(box->font);
   box->edit->setFont(box->font);
 

@@ -1,6 +1,7 @@
 #include "platform/child_window.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <QWindow>
@@ -10,6 +11,12 @@ namespace tavex {
 ChildWindow::ChildWindow(ChildProcedure procedure, const QString& title, QWidget* owner)
     : ImageWindow(owner, Qt::Window), procedure_(procedure) {
   setWindowTitle(title);
+  // The window's default font, from which a data box takes its layout and its
+  // button's caption, is the general font in bold, as the system font of a
+  // classic window's device context is.
+  QFont general = font();
+  general.setBold(true);
+  setFont(general);
   // Moves are reported without a button held, as the window system does.
   setMouseTracking(true);
 }

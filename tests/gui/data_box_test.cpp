@@ -65,7 +65,7 @@ TEST_F(DataBoxes, TypingRightAfterOpeningChangesRowZeroWhateverRowIsHighlighted)
   click(fdataBox->list->viewport(), fdataBox->list->visualItemRect(fdataBox->list->item(3)).center());
   ASSERT_EQ(fdataBox->list->currentRow(), 3);
   fdataBox->edit->setCursorPosition(fdataBox->edit->text().size());
-  // The default line is wider than the field: make room before typing.
+  // The field takes only what fits its width: make room before typing.
   for (int i = 0; i < 4; ++i) QTest::keyClick(fdataBox->edit, Qt::Key_Backspace);
   QTest::keyClicks(fdataBox->edit, ")");
   EXPECT_EQ(fdataBox->list->item(0)->text().toStdString(), "y    = exp(a*sin(b)");
@@ -142,9 +142,15 @@ TEST_F(DataBoxes, ControlsAreLaidOutFromTheWindowsDefaultFont) {
   EXPECT_EQ(gdataBox->button->geometry(), QRect(W, 3 * H - static_cast<int>(1.1 * H), 2 * W, H));
   EXPECT_EQ(gdataBox->list->geometry(), QRect(W, 3 * H, listWidth, 14 * H));
   const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  EXPECT_EQ(gdataBox->list->font(), fixed);
-  EXPECT_EQ(gdataBox->edit->font(), fixed);
-  EXPECT_NE(gdataBox->button->font(), fixed);
+  for (QWidget* control : {static_cast<QWidget*>(gdataBox->list), static_cast<QWidget*>(gdataBox->edit)}) {
+    EXPECT_EQ(control->font().family(), fixed.family());
+    EXPECT_EQ(control->font().pointSizeF(), fixed.pointSizeF());
+    EXPECT_EQ(control->font().weight(), fixed.weight());
+  }
+  EXPECT_EQ(gdataBox->button->font(), gdataWindow->font());
+  // With the window's font the default lines fit their rows.
+  const QFontMetrics rows(gdataBox->list->font());
+  EXPECT_LE(rows.horizontalAdvance("n         = 500"), gdataBox->list->viewport()->width() - 6);
 }
 
 TEST_F(DataBoxes, DraggingTheRightEdgeWidensTheEditField) {
