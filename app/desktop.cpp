@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <clocale>
+#include <cstdio>
 
+#include "app/cli.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "platform/qt_print_service.h"
@@ -10,6 +12,13 @@
 namespace tavex {
 
 int runDesktop(int argc, char** argv) {
+  // Without a display Qt would abort; say why and how else to run instead.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    std::fputs("tavex: no display to open the main window on (DISPLAY is not set)\n", stderr);
+    printUsage(stderr);
+    return 2;
+  }
   QApplication app(argc, argv);
   // Qt takes the locale from the environment; numbers are always shown with a
   // decimal point, as the readouts and labels are formatted.
