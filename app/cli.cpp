@@ -231,6 +231,7 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
       return 2;
     }
 #else
+    (void)renderPath;
     std::fputs("tavex: --render is not available in this build\n", err);
     return 2;
 #endif
