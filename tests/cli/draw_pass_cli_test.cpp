@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "run_tavex.h"
+
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -10,39 +12,9 @@
 
 namespace {
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using tavex_test::Outcome;
 
-std::string quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-// Runs the built program in a process of its own, so each run starts from the
-// defaults and an empty engine.
-Outcome runTavex(const std::vector<std::string>& args) {
-  const std::string errPath = ::testing::TempDir() + "tavex_cli_stderr.txt";
-  std::string command = TAVEX_BINARY;
-  for (const std::string& a : args) command += " " + quoted(a);
-  command += " 2>" + errPath;
-  Outcome run{};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return Outcome{-1, "", "popen failed"};
-  char buffer[4096];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
-  const int wait = pclose(pipe);
-  run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
-  std::ifstream err(errPath);
-  std::stringstream text;
-  text << err.rdbuf();
-  run.err = text.str();
-  return run;
-}
+Outcome runTavex(const std::vector<std::string>& args) { return tavex_test::runTavexProgram(args); }
 
 const char* const kParameters = "a    = 1\nb    = 1\nc    = 1\nd    = 1\ne    = 1\n";
 
