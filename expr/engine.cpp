@@ -423,15 +423,14 @@ ParseStatus ExpressionEngine::runText(const char* text) {
       }
     }
 
-    // Explicit reductions by rules of one symbol without an action replace the
-    // top entry's symbol and change nothing else: take the whole chain at once.
-    // Explicit reductions whose value is that of a right-side symbol (a token
-    // folding its white space, a parenthesised expression) do the same after
-    // popping their other entries.
+    // Explicit reductions whose value is that of a right-side symbol (a unit
+    // rule, a token folding its white space, a parenthesised expression) only
+    // pop entries and change the state: take them, and the chain of unit
+    // reductions the lookahead starts, at once.
     if (kind == pt::K_REDUCE && !saving) {
       const pt::Rule& rr = pt::kRules[payload];
       const bool copy = rr.act == pt::A_NONE || rr.act == pt::A_COPY0 || rr.act == pt::A_COPY1;
-      if (copy && rr.length > 1) {
+      if (copy && rr.length >= 1) {
         const int base = depth - rr.length;
         if (rr.act == pt::A_COPY1) stackValue[base] = stackValue[base + 1];
         depth = base + 1;
@@ -446,18 +445,6 @@ ParseStatus ExpressionEngine::runText(const char* text) {
         }
         continue;
       }
-    }
-    if (kind == pt::K_REDUCE && !saving && pt::kUnitRule[payload]) {
-      std::uint32_t g = pt::kGoto[stackState[depth - 1]][pt::kRules[payload].lhs];
-      state = static_cast<int>(g & 0xFFFF);
-      if (g >> 16) {
-        if (kPairs.l[c].n) {
-          term = lex(p, length);
-          lexedState = state;
-        }
-        state = pt::kChain[(g >> 16) - 1][term];
-      }
-      continue;
     }
 
     bool byDefault = false;
