@@ -523,11 +523,6 @@ int main(int argc, char** argv) {
   std::fprintf(out, "};\n\n");
   // For the "Missing %s" diagnosis: how many terminals a state accepts explicitly,
   // and which one when it is exactly one.
-  // Rules of one symbol without an action: reducing them only changes the state.
-  std::fprintf(out, "inline constexpr bool kUnitRule[kNumRules] = {");
-  for (const auto& p : g.prods)
-    std::fprintf(out, "%d,", p.rhs.size() == 1 && (p.action == "NONE" || p.action == "COPY0") ? 1 : 0);
-  std::fprintf(out, "};\n\n");
   // Left-recursive rules that extend their symbol by one character: reducing
   // them leaves the parser in the state it was in.
   std::fprintf(out, "inline constexpr bool kExtendRule[kNumRules] = {");
