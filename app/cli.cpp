@@ -9,6 +9,7 @@
 #include "expr/function_evaluator.h"
 #include "graphics/recording_canvas.h"
 #include "plot/plot.h"
+#include "app/shell_globals.h"
 
 #ifdef TAVEX_HAVE_RENDER
 #include <QGuiApplication>
@@ -40,7 +41,7 @@ void printUsage(std::FILE* to) {
 namespace {
 
 int runEval(int argc, char** argv, std::FILE* out) {
-  ExpressionEngine& engine = ExpressionEngine::instance();
+  ExpressionEngine& engine = expressionEngine;
   bool allAccepted = true;
   for (int i = 2; i < argc; ++i) {
     engine.resetStacks();
@@ -242,7 +243,7 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
     finishOutput(frame);
   }
   if (mode == Mode::Probe) {
-    FunctionEvaluator evaluator(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator evaluator(functionData, expressionEngine);
     readFunctionInterval();
     const ProbeReadings r = probeReadings(evaluator, probeX);
     std::fprintf(out, "x = %.5f\ny = f(x) = %.5f\nf'(x) = %.5f   f\"(x) = %.5f\n", r.x, r.y, r.d1,

@@ -14,5 +14,6 @@ int probeEnabled = 0;
 PrintService* printService = nullptr;
 MainWindow* mainWindow = nullptr;
 Dialogs* dialogs = nullptr;
+ExpressionEngine expressionEngine;
 
 }  // namespace tavex

@@ -3,6 +3,8 @@
 // user-interface thread.
 #pragma once
 
+#include "expr/engine.h"
+
 namespace tavex {
 
 class DataBox;      // an open data box (data/)
@@ -24,5 +26,7 @@ extern int probeEnabled;          // set after a whole plot was drawn on screen
 extern PrintService* printService;
 extern MainWindow* mainWindow;    // the main window while it exists
 extern Dialogs* dialogs;          // where message boxes go; the main window's
+// The program's one expression engine: its variables live for the whole run.
+extern ExpressionEngine expressionEngine;
 
 }  // namespace tavex

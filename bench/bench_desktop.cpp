@@ -56,7 +56,8 @@ int nextX(int x) { return x < 380 ? x + 1 : 64; }
 
 void BM_ProbeEvaluationsOnly(benchmark::State& state) {
   initFunctionData();
-  FunctionEvaluator evaluator(functionData, ExpressionEngine::instance().symbolTable());
+  ExpressionEngine engine;
+  FunctionEvaluator evaluator(functionData, engine);
   double x = 0.5;
   for (auto _ : state) {
     benchmark::DoNotOptimize(probeReadings(evaluator, x));

@@ -12,7 +12,7 @@ const char* kDefaultText =
 const char* kPowerText = "y = 2**3**2";
 
 void engineRun(benchmark::State& state, const char* text) {
-  tavex::ExpressionEngine& e = tavex::ExpressionEngine::instance();
+  tavex::ExpressionEngine e;
   for (auto _ : state) {
     e.resetStacks();
     benchmark::DoNotOptimize(e.runText(text));

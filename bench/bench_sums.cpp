@@ -17,7 +17,10 @@ namespace {
 
 using namespace tavex;
 
-const SymbolTable& symbols() { return ExpressionEngine::instance().symbolTable(); }
+ExpressionEngine& engine() {
+  static ExpressionEngine engine;
+  return engine;
+}
 
 void BM_FormatFixed14(benchmark::State& state) {
   char text[kFixed14MaxLength + 1];
@@ -41,7 +44,7 @@ BENCHMARK(BM_SnprintfFixed14);
 
 void BM_EvaluateDefault(benchmark::State& state) {
   initFunctionData();
-  FunctionEvaluator evaluator(functionData, symbols());
+  FunctionEvaluator evaluator(functionData, engine());
   double x = 0.0;
   for (auto _ : state) {
     benchmark::DoNotOptimize(evaluator.evaluate(x));
@@ -71,7 +74,7 @@ void BM_SumsForN(benchmark::State& state) {
                                      std::to_string(state.range(0)).c_str());
   for (auto _ : state) {
     const FunctionInterval& interval = readFunctionInterval();
-    FunctionEvaluator evaluator(functionData, symbols());
+    FunctionEvaluator evaluator(functionData, engine());
     const RiemannSums sums = computeSums(evaluator, interval, nullptr);
     benchmark::DoNotOptimize(sums.SumU);
   }

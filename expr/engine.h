@@ -1,9 +1,11 @@
 // The expression engine: a table-driven LALR(1) parser that evaluates a
 // calculator language while it parses, with its symbol table, name and
-// argument stacks and built-in functions. One process-wide instance.
+// argument stacks and built-in functions. The program makes one engine and
+// passes it where f(x) is evaluated; its variables live as long as it does.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 namespace tavex {
 
@@ -54,7 +56,12 @@ struct ArgumentStack {
   int top = 0;
 };
 
-using BuiltinFunction = double (*)(int argumentCount, const double* arguments);
+class ExpressionEngine;
+
+// A built-in function: the engine it runs in (to raise its errors), the
+// argument count and the address of the first argument.
+using BuiltinFunction = double (*)(ExpressionEngine& engine, int argumentCount,
+                                   const double* arguments);
 
 struct BuiltinEntry {
   const char* name;
@@ -66,16 +73,26 @@ struct BuiltinTable {
   static const BuiltinEntry entries[kSize];
 };
 
+namespace detail {
+template <class Observer>
+class Parser;
+}
+
 class ExpressionEngine {
  public:
   static constexpr int kParseStackSize = 37;
   static constexpr int kMessageBufferSize = 84;
 
-  // The one process-wide engine.
-  static ExpressionEngine& instance();
+  // An empty symbol table. With TAVEX_TRACE_PARSE set in the environment the
+  // engine traces every parse to standard error.
+  ExpressionEngine();
+  ~ExpressionEngine();
 
   // Parses and evaluates one zero-terminated text.
   ParseStatus runText(const char* text);
+
+  // Writes each shift and reduction of later runs to `to` (null: no trace).
+  void setTrace(std::FILE* to) { trace_ = to; }
 
   // Empties the character and argument stacks (not the symbol table).
   void resetStacks();
@@ -101,8 +118,8 @@ class ExpressionEngine {
   ExpressionEngine& operator=(const ExpressionEngine&) = delete;
 
  private:
-  ExpressionEngine() = default;
-  ~ExpressionEngine();
+  template <class Observer>
+  friend class detail::Parser;
 
   [[gnu::cold]] void syntaxError(const char* at, int term, int examinedState);
   [[gnu::cold]] void stackOverflow();
@@ -117,6 +134,7 @@ class ExpressionEngine {
   double scratchCell_ = 0.0;
   CharacterStack characterStack_;
   ArgumentStack argumentStack_;
+  std::FILE* trace_ = nullptr;
 };
 
 }  // namespace tavex

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "expr/position.h"
+
 namespace tavex {
 
 namespace {
@@ -21,32 +23,12 @@ char* appendLine(char* to, const DataEntry& entry) {
   return to + n;
 }
 
-// The engine's position rule: a newline starts a new line, a tab moves to the
-// next stop of 8, form feed and carriage return do not move, anything else
-// moves one column.
-void advance(unsigned char c, int& line, int& column) {
-  switch (c) {
-    case '\n':
-      ++line;
-      column = 1;
-      break;
-    case '\t':
-      column += 8 - ((column - 1) % 8);
-      break;
-    case '\f':
-    case '\r':
-      break;
-    default:
-      ++column;
-  }
-}
-
 }  // namespace
 
 FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDataEntries],
-                                     const SymbolTable& symbolTable)
+                                     ExpressionEngine& engine)
     : functionData_(functionData),
-      symbolTable_(symbolTable),
+      engine_(engine),
       parameterLimit_(readInteger(functionData[kFdHeader].value) - 3) {
   textBuffer_[0] = '\0';
 }
@@ -73,13 +55,12 @@ double FunctionEvaluator::evaluate(double x) {
   p = appendLine(p, functionData_[kFdFunction]);
   *p = '\0';
 
-  ExpressionEngine& engine = ExpressionEngine::instance();
-  engine.resetStacks();
-  const ParseStatus status = engine.runText(textBuffer_);
+  engine_.resetStacks();
+  const ParseStatus status = engine_.runText(textBuffer_);
   lastStatus_ = status == ParseStatus::Accepted ? 0 : 1;
   if (lastStatus_ != 0) noteFailure(x, status);
 
-  const SymbolTable& st = symbolTable_;
+  const SymbolTable& st = engine_.symbolTable();
   return st.count > 0 ? st.entries[st.count - 1].value : kNaN;
 }
 
@@ -91,7 +72,7 @@ void FunctionEvaluator::noteFailure(double x, ParseStatus status) {
   f.evaluation = evaluationCount_ - 1;
   f.x = x;
   f.status = status;
-  const ExpressionEngine& engine = ExpressionEngine::instance();
+  const ExpressionEngine& engine = engine_;
   const char* message;
   if (!std::isfinite(x)) {
     message = "Abscissa Not Finite";

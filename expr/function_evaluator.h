@@ -38,8 +38,9 @@ class FunctionEvaluator {
       4 + kFixed14MaxLength + 1 + (kFunctionDataEntries - 2) * DataEntry::kLineSize +
       (DataEntry::kLineSize - 1) + 1;
 
+  // Evaluates the texts of functionData in engine; both must outlive it.
   FunctionEvaluator(const DataEntry (&functionData)[kFunctionDataEntries],
-                    const SymbolTable& symbolTable);
+                    ExpressionEngine& engine);
   virtual ~FunctionEvaluator() = default;
 
   // f(x). A NaN or infinite x gives NaN without running the engine. After a
@@ -65,7 +66,7 @@ class FunctionEvaluator {
 
   char textBuffer_[kTextCapacity];
   const DataEntry (&functionData_)[kFunctionDataEntries];
-  const SymbolTable& symbolTable_;
+  ExpressionEngine& engine_;
   std::int32_t parameterLimit_;
   std::int32_t lastStatus_ = 0;
   EvaluationFailure firstFailure_;

@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);  // zero-terminated copy
-  tavex::ExpressionEngine& e = tavex::ExpressionEngine::instance();
+  tavex::ExpressionEngine e;  // a fresh symbol table for every input
   e.resetStacks();
   e.runText(text.c_str());
   return 0;

@@ -388,7 +388,7 @@ void printLine(GraphFrame& frame, const char* format, ...) {
 
 void plot(GraphFrame& frame, int probe, int toPrinter) {
   const FunctionInterval interval = readFunctionInterval();
-  FunctionEvaluator evaluator(functionData, ExpressionEngine::instance().symbolTable());
+  FunctionEvaluator evaluator(functionData, expressionEngine);
   selectPaperLayout(toPrinter);
   if (toPrinter == 1) setPenWidth(frame, 3);
 

@@ -170,6 +170,10 @@ Grammar buildGrammar() {
 }
 
 using Mask = std::uint64_t;
+
+// Steps of the driver, as written into the header (see there).
+enum class Step : unsigned { Error, Shift, ShiftReduce, Reduce, Accept, Extend, Start, Pop };
+constexpr int kPayloadBits = 13;
 using Item = std::pair<int, int>;  // production, dot
 
 struct Generator {
@@ -330,8 +334,25 @@ int main(int argc, char** argv) {
   const int nTerms = g.numTerms;
   const int nNonterms = static_cast<int>(g.names.size()) - nTerms;
 
-  // Action encoding: 0 error; kind in the top 2 bits, payload below.
-  enum { kShift = 1, kShiftReduce = 2, kReduce = 3 };
+  // Every action is classified by the step the driver takes for it, so that
+  // the driver dispatches on one field (see the decoding helpers written below).
+  const auto& rules = g.prods;
+  auto isCopy = [&](int r) {
+    const auto& a = rules[r].action;
+    return a == "NONE" || a == "COPY0" || a == "COPY1";
+  };
+  auto extendsItself = [&](int r) {
+    const auto& p = rules[r];
+    return p.rhs.size() == 2 && p.rhs[0] == p.lhs && g.isTerm(p.rhs[1]);
+  };
+  auto startsSymbol = [&](int r) {
+    const auto& a = rules[r].action;
+    return rules[r].rhs.size() == 1 &&
+           (a == "NAME1" || a == "INT1" || a == "EXPO1" || a == "NONE");
+  };
+  auto makeAction = [](Step step, int payload) {
+    return static_cast<unsigned>(step) << kPayloadBits | static_cast<unsigned>(payload);
+  };
   std::vector<std::vector<unsigned>> action(nStates, std::vector<unsigned>(nTerms, 0));
   std::vector<int> defaultRule(nStates, -1);
   std::vector<std::vector<int>> gotoTable(nStates, std::vector<int>(nNonterms, -1));
@@ -355,9 +376,11 @@ int main(int argc, char** argv) {
         if (g.isTerm(s)) {
           unsigned a;
           int sr = singleReduce(target);
-          if (s == 0) a = (kShiftReduce << 14) | 0u;  // eof: accept through rule 0
-          else if (sr >= 0) a = (kShiftReduce << 14) | static_cast<unsigned>(sr);
-          else a = (kShift << 14) | static_cast<unsigned>(target);
+          if (s == 0) a = makeAction(Step::Accept, 0);
+          else if (sr >= 0 && extendsItself(sr)) a = makeAction(Step::Extend, sr);
+          else if (sr >= 0 && startsSymbol(sr)) a = makeAction(Step::Start, sr);
+          else if (sr >= 0) a = makeAction(Step::ShiftReduce, sr);
+          else a = makeAction(Step::Shift, target);
           if (action[st][s] && action[st][s] != a) {
             std::fprintf(stderr, "conflict in state %d on %s\n", st, g.names[s].c_str());
             ++conflicts;
@@ -367,9 +390,10 @@ int main(int argc, char** argv) {
           gotoTable[st][s - nTerms] = target;
         }
       } else if (item.first != 0) {
+        const bool pop = isCopy(item.first) && !p.rhs.empty();
         for (int t = 0; t < nTerms; ++t) {
           if (!(la >> t & 1)) continue;
-          unsigned a = (kReduce << 14) | static_cast<unsigned>(item.first);
+          unsigned a = makeAction(pop ? Step::Pop : Step::Reduce, item.first);
           if (action[st][t] && action[st][t] != a) {
             std::fprintf(stderr, "conflict in state %d on %s (reduce %d)\n", st,
                          g.names[t].c_str(), item.first);
@@ -378,7 +402,6 @@ int main(int argc, char** argv) {
           action[st][t] = a;
         }
         reduceCount[item.first] += __builtin_popcountll(la);
-        if (reduceCount[item.first] == 0) reduceCount[item.first] = 0;
       }
     }
     int best = -1, bestCount = -1;
@@ -388,6 +411,10 @@ int main(int argc, char** argv) {
   }
   if (conflicts) {
     std::fprintf(stderr, "lalrgen: %d conflicts\n", conflicts);
+    return 1;
+  }
+  if (nStates >= (1 << kPayloadBits) || static_cast<int>(rules.size()) >= (1 << kPayloadBits)) {
+    std::fprintf(stderr, "lalrgen: states or rules do not fit the action payload\n");
     return 1;
   }
 
@@ -408,22 +435,56 @@ int main(int argc, char** argv) {
 
   std::set<std::string> acts;
   for (const auto& p : g.prods) acts.insert(p.action);
-  std::fprintf(out, "enum Act : std::uint8_t {\n");
+  std::fprintf(out, "// The semantic action of a rule.\nenum Act : std::uint8_t {\n");
   for (const auto& a : acts) std::fprintf(out, "  A_%s,\n", a.c_str());
   std::fprintf(out, "};\n\n");
 
   std::fprintf(out, "struct Rule { std::uint8_t lhs; std::uint8_t length; Act act; };\n");
   std::fprintf(out, "inline constexpr Rule kRules[kNumRules] = {\n");
+  std::vector<std::string> ruleText;
   for (const auto& p : g.prods) {
     std::string text = g.names[p.lhs] + " ->";
     for (int s : p.rhs) text += " " + g.names[s];
+    if (p.rhs.empty()) text += " (empty)";
+    ruleText.push_back(text);
     std::fprintf(out, "  {%d, %zu, A_%s},  // %s\n", p.lhs - nTerms, p.rhs.size(), p.action.c_str(),
                  text.c_str());
   }
   std::fprintf(out, "};\n\n");
+  std::fprintf(out, "// The grammar text of each rule, for traces.\n");
+  std::fprintf(out, "inline constexpr const char* kRuleText[kNumRules] = {\n");
+  for (const auto& t : ruleText) std::fprintf(out, "  \"%s\",\n", t.c_str());
+  std::fprintf(out, "};\n\n");
+  for (size_t r = 0; r < g.prods.size(); ++r)
+    if (g.prods[r].action == "FRACN") std::fprintf(out, "constexpr int kFractionRule = %zu;\n\n", r);
 
-  std::fprintf(out, "enum ActionKind : std::uint16_t { K_ERROR = 0, K_SHIFT = 1, K_SHIFT_REDUCE = 2, K_REDUCE = 3 };\n");
-  std::fprintf(out, "inline constexpr std::uint16_t kAction[kNumStates][kNumTerms] = {\n");
+  std::fprintf(out, "%s", R"(// What the driver does with a lookahead in a state:
+//   Error        no explicit action (a default reduction, or a syntax error)
+//   Shift        push the token and go to the state in the payload
+//   ShiftReduce  consume the token and reduce by the rule in the payload at once
+//   Reduce       reduce by the rule in the payload, performing its action
+//   Accept       the text is complete
+//   Extend       the token extends the symbol on top of the stack in place
+//                (rule "X -> X t": a name, an integer part, an exponent,
+//                white space or a comment)
+//   Start        the token starts a new symbol of one entry (rule "X -> t")
+//   Pop          reduce by a rule whose value is one of its right-side values
+//                (a unit rule, a token folding its white space, parentheses)
+enum class Step : std::uint8_t { Error, Shift, ShiftReduce, Reduce, Accept, Extend, Start, Pop };
+
+using Action = std::uint16_t;
+constexpr int kPayloadBits = 13;
+constexpr Step stepOf(Action a) { return static_cast<Step>(a >> kPayloadBits); }
+// The target state of a Shift, the rule of every other step.
+constexpr int payloadOf(Action a) { return a & ((1 << kPayloadBits) - 1); }
+constexpr Action makeAction(Step step, int payload) {
+  return static_cast<Action>(static_cast<int>(step) << kPayloadBits | payload);
+}
+// Whether a state accepts a terminal explicitly.
+constexpr bool accepts(Action a) { return a != 0; }
+
+)");
+  std::fprintf(out, "inline constexpr Action kAction[kNumStates][kNumTerms] = {\n");
   for (int st = 0; st < nStates; ++st) {
     std::fprintf(out, "  {");
     for (int t = 0; t < nTerms; ++t) std::fprintf(out, "%u,", action[st][t]);
@@ -446,8 +507,10 @@ int main(int argc, char** argv) {
   };
   auto unitReduce = [&](int st, int t) -> int {
     unsigned a = action[st][t];
-    if ((a >> 14) != kReduce) return -1;
-    int r = static_cast<int>(a & 0x3FFF);
+    const unsigned step = a >> kPayloadBits;
+    if (step != static_cast<unsigned>(Step::Pop) && step != static_cast<unsigned>(Step::Reduce))
+      return -1;
+    int r = static_cast<int>(a & ((1u << kPayloadBits) - 1));
     return isUnit(r) ? r : -1;
   };
   const std::map<std::string, std::string> firstChar = {
@@ -501,8 +564,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "lalrgen: tables too large for the packed goto\n");
     return 1;
   }
-  std::fprintf(out, "// Goto: low 16 bits the state, high 16 bits 1 + the chain row (0: none).\n");
-  std::fprintf(out, "inline constexpr std::uint32_t kGoto[kNumStates][kNumNonterms] = {\n");
+  std::fprintf(out, "%s", R"(// A goto: the state entered after reducing to a nonterminal, and the chain
+// of action-free unit reductions that may follow it, tabulated by lookahead
+// in kChain (which state the chain ends in).
+using Goto = std::uint32_t;
+constexpr int gotoState(Goto g) { return static_cast<int>(g & 0xFFFF); }
+constexpr bool hasChain(Goto g) { return (g >> 16) != 0; }
+constexpr int chainRow(Goto g) { return static_cast<int>(g >> 16) - 1; }
+
+)");
+  std::fprintf(out, "inline constexpr Goto kGoto[kNumStates][kNumNonterms] = {\n");
   for (int st = 0; st < nStates; ++st) {
     std::fprintf(out, "  {");
     for (int n = 0; n < nNonterms; ++n) {
@@ -521,14 +592,7 @@ int main(int argc, char** argv) {
     std::fprintf(out, "},\n");
   }
   std::fprintf(out, "};\n\n");
-  // For the "Missing %s" diagnosis: how many terminals a state accepts explicitly,
-  // and which one when it is exactly one.
-  // Left-recursive rules that extend their symbol by one character: reducing
-  // them leaves the parser in the state it was in.
-  std::fprintf(out, "inline constexpr bool kExtendRule[kNumRules] = {");
-  for (const auto& p : g.prods)
-    std::fprintf(out, "%d,", p.rhs.size() == 2 && p.rhs[0] == p.lhs && g.isTerm(p.rhs[1]) ? 1 : 0);
-  std::fprintf(out, "};\n\n");
+  // For the "Missing %s" diagnosis: the one terminal a state accepts, if one.
   std::fprintf(out, "inline constexpr std::int8_t kSoleTerminal[kNumStates] = {");
   for (int st = 0; st < nStates; ++st) {
     int count = 0, sole = -1;

@@ -14,7 +14,11 @@
 namespace tavex {
 namespace {
 
-ExpressionEngine& engine() { return ExpressionEngine::instance(); }
+// One engine for the whole test program, as the program has one.
+ExpressionEngine& engine() {
+  static ExpressionEngine shared;
+  return shared;
+}
 
 double variable(const char* name) { return engine().lookupVariable(name); }
 
@@ -47,7 +51,7 @@ class Evaluator : public ::testing::Test {
 };
 
 TEST_F(Evaluator, ComposesTheDefaultText) {
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   EXPECT_EQ(ev.parameterLimit(), 6);
   EXPECT_EQ(ev.lastStatus(), 0);
   EXPECT_DOUBLE_EQ(ev.evaluate(0.5), std::exp(std::sin(0.5)));
@@ -60,7 +64,7 @@ TEST_F(Evaluator, ComposesTheDefaultText) {
 
 TEST_F(Evaluator, AbscissaTextAndValue) {
   setFunction("y    = x");
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   struct Case {
     double x;
     const char* prefix;
@@ -84,13 +88,13 @@ TEST_F(Evaluator, StatementsRunInOrderAndVariablesPersist) {
   setParameter(3, "b    = 2*a");
   setParameter(4, "c    = 1; k = k + 1");
   setFunction("y    = b*x + k - k + t");  // t is never assigned: it reads 0
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   EXPECT_EQ(ev.evaluate(3.0), 6.0);
   const double k = variable("k");
   EXPECT_EQ(ev.evaluate(3.0), 6.0);
   EXPECT_EQ(variable("k"), k + 1);
   // A second evaluator (the next plot call) sees the same variables.
-  FunctionEvaluator next(functionData, engine().symbolTable());
+  FunctionEvaluator next(functionData, engine());
   next.evaluate(1.0);
   EXPECT_EQ(variable("k"), k + 2);
   EXPECT_EQ(variable("t"), 0.0);
@@ -98,14 +102,14 @@ TEST_F(Evaluator, StatementsRunInOrderAndVariablesPersist) {
 
 TEST_F(Evaluator, IntervalEntriesAreNotComposed) {
   setFunction("y    = x1 + x2 + n + x");
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   EXPECT_EQ(ev.evaluate(2.0), 2.0);
   EXPECT_EQ(std::string(ev.text()).find("x1   ="), std::string::npos);
 }
 
 TEST_F(Evaluator, FailureAtAPoleRepeatsThePreviousValue) {
   setFunction("y    = 1/x");
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   EXPECT_EQ(ev.evaluate(4.0), 0.25);
   EXPECT_EQ(ev.lastStatus(), 0);
   EXPECT_FALSE(ev.firstFailure().recorded);
@@ -129,7 +133,7 @@ TEST_F(Evaluator, FailureAtAPoleRepeatsThePreviousValue) {
 
 TEST_F(Evaluator, OnlyTheFirstFailureIsKept) {
   setParameter(3, "b    = 2*");
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   ev.evaluate(1.0);
   ev.evaluate(2.0);
   EXPECT_EQ(ev.failureCount(), 2);
@@ -144,7 +148,7 @@ TEST_F(Evaluator, OnlyTheFirstFailureIsKept) {
 
 TEST_F(Evaluator, SyntaxErrorAfterTheAssignmentStillGivesTheNewValue) {
   setFunction("y    = x*x )");
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   EXPECT_EQ(ev.evaluate(3.0), 9.0);
   EXPECT_EQ(ev.lastStatus(), 1);
   EXPECT_EQ(ev.firstFailure().entry, kFdFunction);
@@ -152,7 +156,7 @@ TEST_F(Evaluator, SyntaxErrorAfterTheAssignmentStillGivesTheNewValue) {
 }
 
 TEST_F(Evaluator, NonFiniteAbscissaGivesNaNWithoutRunning) {
-  FunctionEvaluator ev(functionData, engine().symbolTable());
+  FunctionEvaluator ev(functionData, engine());
   ev.evaluate(2.0);
   const double y = variable("y");
   for (double x : {std::nan(""), HUGE_VAL, -HUGE_VAL}) {
@@ -178,7 +182,7 @@ TEST_F(Evaluator, HoldsTheLongestComposition) {
     line.resize(119, ' ');
     acceptLine(record[i], line.c_str());
   }
-  FunctionEvaluator ev(record, engine().symbolTable());
+  FunctionEvaluator ev(record, engine());
   EXPECT_EQ(ev.parameterLimit(), 9);
   EXPECT_EQ(ev.evaluate(-1.5), 7.0);
   EXPECT_EQ(std::strlen(ev.text()), 4u + 18u + 1u + 8u * 120u + 119u);
@@ -191,14 +195,14 @@ TEST_F(Evaluator, HoldsTheLongestComposition) {
 TEST(EvaluatorFresh, WithoutAnyYTheResultIsXItself) {
   inFreshProcess([] {
     acceptLine(functionData[kFdFunction], "w    = x*x");
-    FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator ev(functionData, engine());
     return same(ev.evaluate(3.0), 3.0, "no y yet");
   });
 }
 
 TEST(EvaluatorFresh, WSortsBeforeXAndY) {
   inFreshProcess([] {
-    FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator ev(functionData, engine());
     const double y = ev.evaluate(0.5);  // the default function creates y
     acceptLine(functionData[kFdFunction], "w    = x*x");
     return same(ev.evaluate(3.0), y, "stale y");
@@ -208,7 +212,7 @@ TEST(EvaluatorFresh, WSortsBeforeXAndY) {
 TEST(EvaluatorFresh, ZBecomesTheResultFromThenOn) {
   inFreshProcess([] {
     acceptLine(functionData[kFdFunction], "z    = x*x");
-    FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator ev(functionData, engine());
     bool ok = same(ev.evaluate(3.0), 9.0, "z = x*x");
     // Mentioning z creates it with 0, and it stays the result.
     acceptLine(functionData[kFdFunction], "y    = x*x + z");
@@ -222,16 +226,16 @@ TEST(EvaluatorFresh, ZBecomesTheResultFromThenOn) {
 TEST(EvaluatorFresh, MentionedZReadsZero) {
   inFreshProcess([] {
     acceptLine(functionData[kFdFunction], "y    = x*x + z");
-    FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator ev(functionData, engine());
     return same(ev.evaluate(3.0), 0.0, "z created with 0") &&
-           same(ExpressionEngine::instance().lookupVariable("y"), 9.0, "y itself");
+           same(engine().lookupVariable("y"), 9.0, "y itself");
   });
 }
 
 TEST(EvaluatorFresh, ParameterLineAssigningZ) {
   inFreshProcess([] {
     acceptLine(functionData[kFdFirstParameter], "a    = 1, z = 2");
-    FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator ev(functionData, engine());
     bool ok = same(ev.evaluate(0.5), 2.0, "first");
     initFunctionData();
     return same(ev.evaluate(1.5), 2.0, "after restoring the defaults") && ok;

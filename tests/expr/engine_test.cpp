@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -10,7 +11,12 @@
 namespace tavex {
 namespace {
 
-ExpressionEngine& engine() { return ExpressionEngine::instance(); }
+// One engine for most tests, as the program has one; tests that need an
+// empty symbol table make their own.
+ExpressionEngine& engine() {
+  static ExpressionEngine shared;
+  return shared;
+}
 
 ParseStatus run(const std::string& text) {
   engine().resetStacks();
@@ -299,6 +305,57 @@ TEST(EngineStacks, StacksAreEmptyAfterASuccessfulRun) {
   ASSERT_EQ(run("v = atan2(sin(1), fmod(cos(2), 3)) + abc"), ParseStatus::Accepted);
   EXPECT_EQ(engine().characterStack().top, 0);
   EXPECT_EQ(engine().argumentStack().top, 0);
+}
+
+// The table fills up over an engine's whole life: the 101st name gets the
+// scratch cell in every run, while the 100 variables go on working.
+TEST(SymbolTableFull, HundredFirstNameUsesTheScratchCellInEveryRun) {
+  ExpressionEngine e;
+  for (int i = 0; e.symbolTable().count < SymbolTable::kCapacity; ++i) {
+    std::string text = "v";
+    text += std::to_string(i);
+    text += " = ";
+    text += std::to_string(i);
+    e.resetStacks();
+    ASSERT_EQ(e.runText(text.c_str()), ParseStatus::Accepted);
+  }
+  for (int round = 0; round < 2; ++round) {
+    e.resetStacks();
+    EXPECT_EQ(e.runText("extra = 7, v1 = 11"), ParseStatus::SemanticError);
+    EXPECT_STREQ(e.errorRecord().message, "Symbol Table Full");
+    EXPECT_EQ(e.scratchCell(), 7);
+  }
+  e.resetStacks();
+  EXPECT_EQ(e.runText("v1 = v2 + 40"), ParseStatus::Accepted);
+  EXPECT_EQ(e.symbolTable().count, SymbolTable::kCapacity);
+  EXPECT_EQ(e.lookupVariable("v1"), 42);
+}
+
+// The trace names each shift and each rule reduced, in order.
+TEST(EngineTrace, PrintsShiftsAndReductionsWithTheirRules) {
+  ExpressionEngine e;
+  std::FILE* trace = std::tmpfile();
+  ASSERT_NE(trace, nullptr);
+  e.setTrace(trace);
+  e.resetStacks();
+  EXPECT_EQ(e.runText("y = 2*x"), ParseStatus::Accepted);
+  e.setTrace(nullptr);
+  std::rewind(trace);
+  std::string text;
+  for (int c; (c = std::fgetc(trace)) != EOF;) text += static_cast<char>(c);
+  std::fclose(trace);
+  const char* expected[] = {"reduce name -> LETTER", "shift '='",  "reduce int -> DIGIT",
+                            "shift '*'",             "reduce primary -> NAME_", "reduce mul -> mul STAR_ factor",
+                            "reduce expr -> NAME_ ASSIGN_ expr", "accept"};
+  size_t at = 0;
+  for (const char* step : expected) {
+    const size_t found = text.find(step, at);
+    ASSERT_NE(found, std::string::npos) << step << " after offset " << at << " in\n" << text;
+    at = found;
+  }
+  // A second run without the trace writes nothing more anywhere.
+  e.resetStacks();
+  EXPECT_EQ(e.runText("y = 3"), ParseStatus::Accepted);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ TEST(EngineOverflow, PointsFollowFromTheStackSize) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
-    ExpressionEngine& e = ExpressionEngine::instance();
+    ExpressionEngine e;
     e.resetStacks();
     e.runText("q9 = 1 + #");  // leaves a known diagnostic in the record
     const std::string before = e.errorRecord().message;
@@ -65,7 +65,7 @@ TEST(EngineOverflow, PointsFollowFromTheStackSize) {
 }
 
 TEST(EngineOverflow, ReportsThePositionOfTheEntryThatDidNotFit) {
-  ExpressionEngine& e = ExpressionEngine::instance();
+  ExpressionEngine e;
   e.resetStacks();
   testing::internal::CaptureStderr();
   // Entries: leading white space, name, "=", integer part, ".", then 32 digits.

@@ -21,11 +21,17 @@ inline void setFunctionData(const std::vector<std::pair<std::string, std::string
   }
 }
 
+// The engine of the test program.
+inline ExpressionEngine& testEngine() {
+  static ExpressionEngine engine;
+  return engine;
+}
+
 // Logs every x; evaluates through the engine, or through fake when given.
 class LoggingEvaluator : public FunctionEvaluator {
  public:
   explicit LoggingEvaluator(std::function<double(double)> fake = nullptr)
-      : FunctionEvaluator(functionData, ExpressionEngine::instance().symbolTable()),
+      : FunctionEvaluator(functionData, testEngine()),
         fake_(std::move(fake)) {}
   double evaluate(double x) override {
     xs.push_back(x);

@@ -65,7 +65,7 @@ TEST_F(Sums, WorkedValuesToTenDecimals) {
     SCOPED_TRACE(c.title);
     initFunctionData();
     setFunctionData(c.edits);
-    FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+    FunctionEvaluator ev(functionData, testing::testEngine());
     EXPECT_EQ(readouts(computeSums(ev, readFunctionInterval(), nullptr)), c.expected);
   }
 }
@@ -74,7 +74,7 @@ TEST_F(Sums, StaleValuesAtAPoleFollowTheOrderOfEvaluation) {
   // 1/x on [-1, 1] with n = 2 meets x = 0 as a grid point, as x2 - h and as
   // x_i + h; each time the previous evaluation's value stands in.
   setFunctionData({{"y", "1/x"}, {"x1", "-1"}, {"x2", "1"}, {"n", "2"}});
-  FunctionEvaluator ev(functionData, ExpressionEngine::instance().symbolTable());
+  FunctionEvaluator ev(functionData, testing::testEngine());
   const FunctionInterval& fi = readFunctionInterval();
   EXPECT_EQ(simpsonSum(ev, fi), (1.0 * 0.3333333333333333) * 4.0);  // -1 + 1 + 4 * f(1)
   const MidpointTrapezoid mt = midpointTrapezoidSums(ev, fi);
