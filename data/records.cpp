@@ -61,7 +61,10 @@ struct DefaultsLoader {
 
 }  // namespace
 
+std::uint64_t recordsVersion = 0;
+
 DataEntry makeEntry(const char* name, const char* value) {
+  ++recordsVersion;  // the entry made is about to be stored somewhere
   DataEntry entry;
   copyBounded(entry.name, DataEntry::kNameSize, name);
   copyBounded(entry.value, DataEntry::kValueSize, value);
@@ -73,6 +76,7 @@ DataEntry makeEntry(const char* name, const char* value) {
 }
 
 void acceptLine(DataEntry& entry, const char* text) {
+  ++recordsVersion;
   copyBounded(entry.line, DataEntry::kLineSize, text);
   deriveValue(entry);
 }

@@ -64,6 +64,11 @@ struct FunctionInterval {
 // Holds the values of the last readFunctionInterval.
 extern FunctionInterval functionInterval;
 
+// Counts the changes made through makeEntry and acceptLine, the only ways
+// the program writes entries: a reader that keeps something derived from the
+// lines checks it again only when this moved.
+extern std::uint64_t recordsVersion;
+
 // name, " = ", value. Over-long texts are cut to their fields' capacities;
 // value keeps at most 59 characters, line the full composition up to 119.
 DataEntry makeEntry(const char* name, const char* value);

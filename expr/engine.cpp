@@ -144,14 +144,18 @@ const double* ExpressionEngine::popArguments(int n) {
   return &as.values[as.top];
 }
 
-double ExpressionEngine::callBuiltin(int nameLength, int argumentCount) {
+double ExpressionEngine::callBuiltin(int nameLength, int argumentCount,
+                                     const BuiltinEntry** called) {
   const char* name = popName(nameLength);
   const double* args = popArguments(argumentCount);
   int low = 0, high = BuiltinTable::kSize - 1;
   while (low <= high) {
     int middle = (low + high) / 2;
     int c = std::strcmp(name, BuiltinTable::entries[middle].name);
-    if (c == 0) return BuiltinTable::entries[middle].function(*this, argumentCount, args);
+    if (c == 0) {
+      if (called != nullptr) *called = &BuiltinTable::entries[middle];
+      return BuiltinTable::entries[middle].function(*this, argumentCount, args);
+    }
     if (c < 0) high = middle - 1;
     else low = middle + 1;
   }
@@ -160,6 +164,7 @@ double ExpressionEngine::callBuiltin(int nameLength, int argumentCount) {
 }
 
 void ExpressionEngine::raiseError(const char* message) {
+  ++errorsRaised_;
   if (status_ == ParseStatus::Running) status_ = ParseStatus::SemanticError;
   errorRecord_.message = message;
   errorRecord_.errorLine = inputLine_;

@@ -77,6 +77,8 @@ namespace detail {
 template <class Observer>
 class Parser;
 }
+class Tape;
+class TapeRecorder;
 
 class ExpressionEngine {
  public:
@@ -93,6 +95,7 @@ class ExpressionEngine {
 
   // Writes each shift and reduction of later runs to `to` (null: no trace).
   void setTrace(std::FILE* to) { trace_ = to; }
+  bool tracing() const { return trace_ != nullptr; }
 
   // Empties the character and argument stacks (not the symbol table).
   void resetStacks();
@@ -102,10 +105,14 @@ class ExpressionEngine {
   double& lookupVariable(const char* name);
   void pushArgument(double value);
   const double* popArguments(int n);
-  double callBuiltin(int nameLength, int argumentCount);
+  // called, when given, receives the entry of the function called (null
+  // for an unknown name).
+  double callBuiltin(int nameLength, int argumentCount, const BuiltinEntry** called = nullptr);
   void raiseError(const char* message);
 
   ParseStatus status() const { return status_; }
+  // How many errors have been raised over the engine's life.
+  std::uint64_t errorsRaised() const { return errorsRaised_; }
   int inputLine() const { return inputLine_; }
   int inputColumn() const { return inputColumn_; }
   const ErrorRecord& errorRecord() const { return errorRecord_; }
@@ -120,6 +127,8 @@ class ExpressionEngine {
  private:
   template <class Observer>
   friend class detail::Parser;
+  friend class Tape;          // replays a recorded run
+  friend class TapeRecorder;  // records one
 
   [[gnu::cold]] void syntaxError(const char* at, int term, int examinedState);
   [[gnu::cold]] void stackOverflow();
@@ -135,6 +144,7 @@ class ExpressionEngine {
   CharacterStack characterStack_;
   ArgumentStack argumentStack_;
   std::FILE* trace_ = nullptr;
+  std::uint64_t errorsRaised_ = 0;
 };
 
 }  // namespace tavex

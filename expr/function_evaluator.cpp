@@ -31,6 +31,7 @@ FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDa
       engine_(engine),
       parameterLimit_(readInteger(functionData[kFdHeader].value) - 3) {
   textBuffer_[0] = '\0';
+  snapshotLines();
 }
 
 double FunctionEvaluator::evaluate(double x) {
@@ -41,7 +42,18 @@ double FunctionEvaluator::evaluate(double x) {
     noteFailure(x, ParseStatus::SemanticError);
     return kNaN;
   }
+  AbscissaDigits digits;
+  const ParseStatus status = replay_ && !engine_.tracing() && readAbscissa(x, digits)
+                                 ? runFast(x, digits)
+                                 : runComposed(x);
+  lastStatus_ = status == ParseStatus::Accepted ? 0 : 1;
+  if (lastStatus_ != 0) noteFailure(x, status);
 
+  const SymbolTable& st = engine_.symbolTable();
+  return st.count > 0 ? st.entries[st.count - 1].value : kNaN;
+}
+
+void FunctionEvaluator::compose(double x) const {
   char* p = textBuffer_;
   std::memcpy(p, "x = ", 4);
   p += 4;
@@ -54,14 +66,83 @@ double FunctionEvaluator::evaluate(double x) {
   }
   p = appendLine(p, functionData_[kFdFunction]);
   *p = '\0';
+  textStale_ = false;
+}
 
+const char* FunctionEvaluator::text() const {
+  if (textStale_) compose(lastX_);
+  return textBuffer_;
+}
+
+ParseStatus FunctionEvaluator::runComposed(double x) {
+  compose(x);
+  lastX_ = x;
   engine_.resetStacks();
-  const ParseStatus status = engine_.runText(textBuffer_);
-  lastStatus_ = status == ParseStatus::Accepted ? 0 : 1;
-  if (lastStatus_ != 0) noteFailure(x, status);
+  return engine_.runText(textBuffer_);
+}
 
-  const SymbolTable& st = engine_.symbolTable();
-  return st.count > 0 ? st.entries[st.count - 1].value : kNaN;
+ParseStatus FunctionEvaluator::runFast(double x, const AbscissaDigits& digits) {
+  if (recordsVersion != linesVersion_) {
+    if (!linesUnchanged()) snapshotLines();
+    linesVersion_ = recordsVersion;
+  }
+  ShapeTape& shape = tapes_[digits.negative ? 1 : 0][digits.integerDigits - 1];
+  if (shape.tape && shape.tableCount == engine_.symbolTable().count) {
+    lastX_ = x;
+    textStale_ = true;
+    ++replayCount_;
+    return shape.tape->replay(engine_, digits);
+  }
+  if (shape.refused >= kRecordingAttempts) return runComposed(x);
+  compose(x);
+  lastX_ = x;
+  engine_.resetStacks();
+  if (!shape.tape) shape.tape = std::make_unique<Tape>();
+  bool kept = false;
+  const ParseStatus status = recordRun(engine_, textBuffer_, digits, *shape.tape, kept);
+  shape.tableCount = kept ? engine_.symbolTable().count : -1;
+  shape.refused = kept ? 0 : shape.refused + 1;
+  return status;
+}
+
+// The lines the tapes were recorded from, compared with the record's up to
+// and including their terminators, eight bytes at a time (a line field is a
+// whole number of words long, so the last word never reads past it).
+bool FunctionEvaluator::linesUnchanged() const {
+  static_assert(DataEntry::kLineSize % 8 == 0);
+  const int last = lastParameterEntry(parameterLimit_);
+  for (int i = kFdFunction; i <= last; ++i) {
+    const char* live = functionData_[i].line;
+    const int bytes = lineLength_[i] + 1;
+    int at = 0;
+    for (; at + 8 <= bytes; at += 8) {
+      std::uint64_t a, b;
+      std::memcpy(&a, live + at, 8);
+      std::memcpy(&b, lines_[i] + at, 8);
+      if (a != b) return false;
+    }
+    if (at < bytes) {
+      std::uint64_t a, b;
+      std::memcpy(&a, live + at, 8);
+      std::memcpy(&b, lines_[i] + at, 8);
+      const std::uint64_t mask = ~std::uint64_t{0} >> (64 - 8 * (bytes - at));
+      if (((a ^ b) & mask) != 0) return false;
+    }
+  }
+  return true;
+}
+
+void FunctionEvaluator::snapshotLines() {
+  linesVersion_ = recordsVersion;
+  const int last = lastParameterEntry(parameterLimit_);
+  for (int i = kFdFunction; i <= last; ++i) {
+    const size_t n = strnlen(functionData_[i].line, DataEntry::kLineSize - 1);
+    std::memcpy(lines_[i], functionData_[i].line, n);
+    lines_[i][n] = '\0';
+    lineLength_[i] = static_cast<std::uint8_t>(n);
+  }
+  for (auto& sign : tapes_)
+    for (ShapeTape& shape : sign) shape = ShapeTape{};
 }
 
 void FunctionEvaluator::noteFailure(double x, ParseStatus status) {
@@ -99,9 +180,10 @@ void FunctionEvaluator::locateFailure(EvaluationFailure& f) const {
   f.entry = kAbscissaStatement;
   f.entryColumn = 0;
   if (f.errorLine <= 0) return;
+  const char* text = this->text();
 
   // Character offset of the reported position within the composed text.
-  const size_t length = std::strlen(textBuffer_);
+  const size_t length = std::strlen(text);
   size_t offset = length;
   int line = 1, column = 1;
   for (size_t i = 0; i < length; ++i) {
@@ -109,14 +191,14 @@ void FunctionEvaluator::locateFailure(EvaluationFailure& f) const {
       offset = i;
       break;
     }
-    advance(static_cast<unsigned char>(textBuffer_[i]), line, column);
+    advance(static_cast<unsigned char>(text[i]), line, column);
   }
 
   // Walk the segments in composition order; a separator belongs to the
   // statement before it.
-  const char* afterAbscissa = std::strchr(textBuffer_, ',');
+  const char* afterAbscissa = std::strchr(text, ',');
   size_t start = 0;
-  size_t end = afterAbscissa ? static_cast<size_t>(afterAbscissa - textBuffer_) : length;
+  size_t end = afterAbscissa ? static_cast<size_t>(afterAbscissa - text) : length;
   if (offset <= end) {
     f.entryColumn = static_cast<int>(offset - start) + 1;
     return;

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "data/records.h"
 #include "expr/engine.h"
 #include "expr/fixed_format.h"
+#include "expr/tape.h"
 
 namespace tavex {
 
@@ -46,25 +48,59 @@ class FunctionEvaluator {
   // f(x). A NaN or infinite x gives NaN without running the engine. After a
   // failed run the result is still the last-sorting variable, which may hold
   // a value from an earlier evaluation.
+  //
+  // The first evaluation of each shape of the abscissa's text ("x = %18.14f"
+  // with its sign and integer digits) composes and parses the whole text and
+  // records the run on a tape; later ones of that shape replay the tape, with
+  // exactly the same effects as parsing their own text (see expr/tape.h).
+  // The text is composed and parsed again whenever that cannot be guaranteed:
+  // the lines changed, the symbol table grew, or the run could not be kept.
   virtual double evaluate(double x);
+
+  // Whether evaluate may replay tapes (on by default); off, every
+  // evaluation composes and parses its text.
+  void setReplay(bool on) { replay_ = on; }
 
   int parameterLimit() const { return parameterLimit_; }
   // 0 when the last evaluation was accepted, 1 otherwise.
   int lastStatus() const { return lastStatus_; }
-  // The text of the last composition.
-  const char* text() const { return textBuffer_; }
+  // The text of the last evaluation (composed now if it was replayed).
+  const char* text() const;
   const EvaluationFailure& firstFailure() const { return firstFailure_; }
   std::int64_t failureCount() const { return failureCount_; }
   std::int64_t evaluationCount() const { return evaluationCount_; }
+  // Evaluations that replayed a tape.
+  std::int64_t replayCount() const { return replayCount_; }
 
   FunctionEvaluator(const FunctionEvaluator&) = delete;
   FunctionEvaluator& operator=(const FunctionEvaluator&) = delete;
 
  private:
+  // One shape's tape, and how many recordings of that shape were not kept.
+  struct ShapeTape {
+    std::unique_ptr<Tape> tape;
+    int tableCount = -1;
+    int refused = 0;
+  };
+  static constexpr int kRecordingAttempts = 4;
+
   void noteFailure(double x, ParseStatus status);
   void locateFailure(EvaluationFailure& failure) const;
+  ParseStatus runComposed(double x);
+  ParseStatus runFast(double x, const AbscissaDigits& digits);
+  void compose(double x) const;
+  bool linesUnchanged() const;
+  void snapshotLines();
 
-  char textBuffer_[kTextCapacity];
+  mutable char textBuffer_[kTextCapacity];
+  mutable bool textStale_ = false;  // replayed: textBuffer_ is not composed for lastX_
+  double lastX_ = 0.0;
+  bool replay_ = true;
+  ShapeTape tapes_[2][AbscissaDigits::kMaxIntegerDigits];
+  // The lines as the tapes were recorded: function line first, then parameters.
+  char lines_[kFunctionDataEntries][DataEntry::kLineSize];
+  std::uint8_t lineLength_[kFunctionDataEntries];
+  std::uint64_t linesVersion_ = 0;  // recordsVersion when the lines were last compared
   const DataEntry (&functionData_)[kFunctionDataEntries];
   ExpressionEngine& engine_;
   std::int32_t parameterLimit_;
@@ -72,6 +108,7 @@ class FunctionEvaluator {
   EvaluationFailure firstFailure_;
   std::int64_t failureCount_ = 0;
   std::int64_t evaluationCount_ = 0;
+  std::int64_t replayCount_ = 0;
 };
 
 }  // namespace tavex

@@ -85,32 +85,59 @@ inline std::int32_t wrapInt(std::int64_t v) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
 }
 
-// The observer of an ordinary run: told nothing.
+// What an action touched beyond the stack: the variable it read or wrote,
+// the built-in function it called.
+struct ActionDetail {
+  double* cell = nullptr;
+  const BuiltinEntry* builtin = nullptr;
+};
+
+// The observer of an ordinary run: told nothing. An observer is told of each
+// step with the stack index it changed (depth is the count of entries after
+// the step) and the value the step produced.
 struct Silent {
-  void shifted(const char*, int, int) {}
-  void reduced(int, int) {}
-  void extended(int, unsigned char) {}
-  void chained(int) {}
+  // A token's value was pushed: at is its first character.
+  void shifted(const char* /*at*/, int /*length*/, int /*state*/, int /*depth*/) {}
+  // A token that completes a rule stands in the slot at index.
+  void completing(const char* /*at*/, int /*index*/) {}
+  // The character at extended the symbol on top of the stack to value.
+  void extended(int /*rule*/, const char* /*at*/, int /*depth*/, ValueCell /*value*/) {}
+  // The character at started a symbol with value on top of the stack.
+  void started(int /*rule*/, const char* /*at*/, int /*depth*/, ValueCell /*value*/, int /*state*/) {}
+  // A rule that keeps one of its right-side values was reduced to base.
+  void popped(int /*rule*/, int /*base*/, int /*state*/) {}
+  // A rule was reduced to base with its action: v holds the right side.
+  void reduced(int /*rule*/, int /*base*/, const ValueCell* /*v*/, ValueCell /*value*/,
+               const ActionDetail& /*detail*/, int /*state*/) {}
+  void chained(int /*state*/) {}
   void accepted() {}
   void failed(ParseStatus) {}
 };
 
 // Prints each step: shifts with the token's characters and the state they
 // lead to, reductions with their rule's grammar text.
-struct Trace {
+struct Trace : Silent {
   std::FILE* to;
-  void shifted(const char* at, int length, int state) {
+  explicit Trace(std::FILE* out) : to(out) {}
+  void shifted(const char* at, int length, int state, int) {
     std::fprintf(to, "shift '%.*s' -> state %d\n", length, at, state);
   }
-  void reduced(int rule, int state) {
-    std::fprintf(to, "reduce %s -> state %d\n", pt::kRuleText[rule], state);
+  void extended(int rule, const char* at, int, ValueCell) {
+    std::fprintf(to, "extend %s with '%c'\n", pt::kRuleText[rule], *at);
   }
-  void extended(int rule, unsigned char c) {
-    std::fprintf(to, "extend %s with '%c'\n", pt::kRuleText[rule], c);
+  void started(int rule, const char*, int, ValueCell, int state) { reduce(rule, state); }
+  void popped(int rule, int, int state) { reduce(rule, state); }
+  void reduced(int rule, int, const ValueCell*, ValueCell, const ActionDetail&, int state) {
+    reduce(rule, state);
   }
   void chained(int state) { std::fprintf(to, "unit reductions -> state %d\n", state); }
   void accepted() { std::fputs("accept\n", to); }
   void failed(ParseStatus status) { std::fprintf(to, "stop: %s\n", statusName(status)); }
+
+ private:
+  void reduce(int rule, int state) {
+    std::fprintf(to, "reduce %s -> state %d\n", pt::kRuleText[rule], state);
+  }
 };
 
 #define TAVEX_STEP [[gnu::always_inline]] inline
@@ -239,7 +266,7 @@ class Parser {
       case pt::A_EXPON: top.i = wrapInt(static_cast<std::int64_t>(top.i) * 10 + (c - 48)); break;
       default: break;  // white space and comments carry no value
     }
-    observer_.extended(rule, c);
+    observer_.extended(rule, p_, depth_, top);
     consumeLookahead();
     markExamined();
     return e_.status_ == ParseStatus::Running;
@@ -257,13 +284,14 @@ class Parser {
       case pt::A_EXPO1: v.i = c - 48; break;
       default: v.i = c; break;  // white space
     }
+    const char* at = p_;
     consumeLookahead();
     if (depth_ >= kStackSize) return overflow();
     if (r.act == pt::A_NAME1) e_.pushNameChar(static_cast<char>(c));
     const pt::Goto g = pt::kGoto[state_][r.lhs];
     push(state_, v);
     state_ = pt::gotoState(g);
-    observer_.reduced(rule, state_);
+    observer_.started(rule, at, depth_, v, state_);
     markExamined();
     if (e_.status_ != ParseStatus::Running) return false;
     if (pt::hasChain(g)) followChain(g);
@@ -276,7 +304,7 @@ class Parser {
     ValueCell token;
     token.i = c;
     push(state_, token);
-    observer_.shifted(p_, length_, target);
+    observer_.shifted(p_, length_, target, depth_);
     consumeLookahead();
     // A run of characters that each take an entry in the same state (the
     // digits of a fraction part) is pushed in a tight loop.
@@ -291,7 +319,7 @@ class Parser {
       ValueCell token;
       token.i = static_cast<unsigned char>(*p_);
       push(state_, token);
-      observer_.shifted(p_, 1, state_);
+      observer_.shifted(p_, 1, state_, depth_);
       ++e_.inputColumn_;  // a digit: one column
       ++p_;
     }
@@ -315,7 +343,7 @@ class Parser {
     depth_ = base + 1;
     const pt::Goto g = pt::kGoto[stackState_[base]][r.lhs];
     state_ = pt::gotoState(g);
-    observer_.reduced(rule, state_);
+    observer_.popped(rule, base, state_);
     if (pt::hasChain(g)) {
       if (kTwoChar.of[static_cast<unsigned char>(*p_)].count != 0) {
         term_ = lex(p_, length_);
@@ -343,6 +371,7 @@ class Parser {
     const pt::Rule& r = pt::kRules[rule];
     ValueCell token;
     token.i = static_cast<unsigned char>(*p_);
+    const char* tokenAt = p_;
     int popCount = r.length;
     if (how == Reduction::WithToken) {
       consumeLookahead();
@@ -355,17 +384,21 @@ class Parser {
     const int fromState = popCount > 0 ? stackState_[base] : state_;
     // A completing token stands as the last right-side symbol; the slot
     // beyond the entries holds it when the stack is full.
-    if (how == Reduction::WithToken) stackValue_[depth_] = token;
+    if (how == Reduction::WithToken) {
+      stackValue_[depth_] = token;
+      observer_.completing(tokenAt, depth_);
+    }
     if (saving_) ++saved_;
     if (base + 1 + saved_ > kStackSize) return overflow();
 
-    const ValueCell value = applyAction(r, &stackValue_[base]);
+    ActionDetail detail;
+    const ValueCell value = applyAction(r, &stackValue_[base], detail);
+    pt::Goto g = pt::kGoto[fromState][r.lhs];
+    observer_.reduced(rule, base, &stackValue_[base], value, detail, pt::gotoState(g));
     stackState_[base] = static_cast<std::int16_t>(fromState);
     stackValue_[base] = value;
     depth_ = base + 1;
-    pt::Goto g = pt::kGoto[fromState][r.lhs];
     state_ = pt::gotoState(g);
-    observer_.reduced(rule, state_);
     if (r.act == pt::A_FRACN || r.act == pt::A_FRAC1) g = foldFraction(g);
     if (how == Reduction::WithToken) markExamined();
     if (e_.status_ != ParseStatus::Running) return false;
@@ -379,17 +412,20 @@ class Parser {
     constexpr int lhs = pt::kRules[pt::kFractionRule].lhs;
     while (!saving_ && pt::kAction[state_][term_] == again) {
       const int base = depth_ - 2;
-      stackValue_[base].d = ((stackValue_[base].i - 48) + stackValue_[base + 1].d) * 0.1;
-      depth_ = base + 1;
+      ValueCell value;
+      value.d = ((stackValue_[base].i - 48) + stackValue_[base + 1].d) * 0.1;
       g = pt::kGoto[stackState_[base]][lhs];
+      observer_.reduced(pt::kFractionRule, base, &stackValue_[base], value, ActionDetail{},
+                        pt::gotoState(g));
+      stackValue_[base] = value;
+      depth_ = base + 1;
       state_ = pt::gotoState(g);
-      observer_.reduced(pt::kFractionRule, state_);
     }
     return g;
   }
 
   // The value of a rule's left side from the values of its right side.
-  TAVEX_STEP ValueCell applyAction(const pt::Rule& rule, const ValueCell* v) {
+  TAVEX_STEP ValueCell applyAction(const pt::Rule& rule, const ValueCell* v, ActionDetail& d) {
     ValueCell r;
     r.d = 0.0;
     if (rule.length > 0) r = v[0];
@@ -397,11 +433,11 @@ class Parser {
       case pt::A_NONE:
       case pt::A_COPY0: break;
       case pt::A_COPY1: r = v[1]; break;
-      case pt::A_ASSIGN: variable(v[0].i) = v[2].d, r.d = v[2].d; break;
-      case pt::A_ADD_ASSIGN: r.d = assignWith<add>(v); break;
-      case pt::A_SUB_ASSIGN: r.d = assignWith<subtract>(v); break;
-      case pt::A_MUL_ASSIGN: r.d = assignWith<multiply>(v); break;
-      case pt::A_DIV_ASSIGN: r.d = assignWith<arithmetic::divide>(v); break;
+      case pt::A_ASSIGN: variable(v[0].i, d) = v[2].d, r.d = v[2].d; break;
+      case pt::A_ADD_ASSIGN: r.d = assignWith<add>(v, d); break;
+      case pt::A_SUB_ASSIGN: r.d = assignWith<subtract>(v, d); break;
+      case pt::A_MUL_ASSIGN: r.d = assignWith<multiply>(v, d); break;
+      case pt::A_DIV_ASSIGN: r.d = assignWith<arithmetic::divide>(v, d); break;
       case pt::A_COND: r.d = truth(v[0].d) ? v[2].d : v[4].d; break;
       case pt::A_OR: r.d = (truth(v[0].d) || truth(v[2].d)) ? 1.0 : 0.0; break;
       case pt::A_AND: r.d = (truth(v[0].d) && truth(v[2].d)) ? 1.0 : 0.0; break;
@@ -417,8 +453,8 @@ class Parser {
       case pt::A_MUL: r.d = multiply(v[0].d, v[2].d); break;
       case pt::A_DIV: r.d = checkedDivide(v[0].d, v[2].d); break;
       case pt::A_POW: r.d = std::pow(v[0].d, v[2].d); break;
-      case pt::A_VAR: r.d = variable(v[0].i); break;
-      case pt::A_CALL: r.d = e_.callBuiltin(v[0].i, v[2].i); break;
+      case pt::A_VAR: r.d = variable(v[0].i, d); break;
+      case pt::A_CALL: r.d = e_.callBuiltin(v[0].i, v[2].i, &d.builtin); break;
       case pt::A_NEG: r.d = -v[1].d; break;
       case pt::A_NOT: r.d = truth(v[1].d) ? 0.0 : 1.0; break;
       case pt::A_ARGS0: r.i = 0; break;
@@ -444,14 +480,18 @@ class Parser {
 
   // "name op= expression": the variable's new value.
   template <double (*Operation)(double, double)>
-  TAVEX_STEP double assignWith(const ValueCell* v) {
-    double& cell = variable(v[0].i);
+  TAVEX_STEP double assignWith(const ValueCell* v, ActionDetail& d) {
+    double& cell = variable(v[0].i, d);
     cell = Operation(cell, v[2].d);
     return cell;
   }
 
   // The variable whose name's characters are on top of the name stack.
-  TAVEX_STEP double& variable(int nameLength) { return e_.lookupVariable(e_.popName(nameLength)); }
+  TAVEX_STEP double& variable(int nameLength, ActionDetail& d) {
+    double& cell = e_.lookupVariable(e_.popName(nameLength));
+    d.cell = &cell;
+    return cell;
+  }
 
   // "/": a zero divisor raises the error and divides by 1 instead.
   TAVEX_STEP double checkedDivide(double p, double q) {

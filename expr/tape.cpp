@@ -1,0 +1,502 @@
+#include "expr/tape.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "expr/arithmetic.h"
+#include "expr/parser.h"
+#include "expr/tape_recorder.h"
+
+namespace tavex {
+
+namespace pt = parser_tables;
+using detail::truth;
+
+bool readAbscissa(double x, AbscissaDigits& out) {
+  // The same exact reading as formatFixed14: x = mantissa * 2^-shift, and
+  // q = |x| * 10^14 rounded to nearest, ties to even, as printf rounds.
+  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  const double magnitude = std::fabs(x);
+  if (biased == 0x7FF || !(magnitude < 65536.0)) return false;
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
+  const int shift = biased == 0 ? 1074 : 1075 - biased;
+  constexpr std::uint64_t kScale = 100000000000000ull;  // 10^14
+  std::uint64_t q = 0;
+  if (shift < 128) {
+    using U128 = unsigned __int128;
+    const U128 product = static_cast<U128>(mantissa) * kScale;
+    q = static_cast<std::uint64_t>(product >> shift);
+    const U128 remainder = product & ((U128{1} << shift) - 1);
+    const U128 half = U128{1} << (shift - 1);
+    if (remainder > half || (remainder == half && (q & 1) != 0)) ++q;
+  }
+  out.negative = (bits >> 63) != 0;
+  out.integerPart = q / kScale;
+  out.decimals = q % kScale;
+  const std::uint64_t i = out.integerPart;
+  out.integerDigits = i < 10 ? 1 : i < 100 ? 2 : i < 1000 ? 3 : i < 10000 ? 4 : 5;
+  return i < 100000;
+}
+
+int AbscissaDigits::digit(int k) const {
+  std::uint64_t v = k < integerDigits ? integerPart : decimals;
+  const int fromRight = k < integerDigits ? integerDigits - 1 - k : count() - 1 - k;
+  for (int j = 0; j < fromRight; ++j) v /= 10;
+  return static_cast<int>(v % 10);
+}
+
+namespace {
+
+// The value of the last k fraction digits of `digits` as the parser folds
+// them, right to left: (code - 48) * 0.1 for the last, then ((code - 48) +
+// v) * 0.1 for each digit before it.
+double foldFraction(std::uint32_t digits, int k, double v, bool last) {
+  for (int j = 0; j < k; ++j, digits /= 10) {
+    const int d = static_cast<int>(digits % 10);
+    v = last && j == 0 ? d * 0.1 : (d + v) * 0.1;
+  }
+  return v;
+}
+
+// The fold of every four-digit ending, computed once by the same arithmetic.
+const double* lastFourDigits() {
+  static const auto table = [] {
+    auto t = std::make_unique<double[]>(10000);
+    for (std::uint32_t i = 0; i < 10000; ++i) t[i] = foldFraction(i, 4, 0.0, true);
+    return t;
+  }();
+  return table.get();
+}
+
+}  // namespace
+
+double fractionValue(std::uint64_t decimals) {
+  static const double* const table = lastFourDigits();
+  double v = table[decimals % 10000];
+  const std::uint64_t upper = decimals / 10000;  // the other ten digits
+  std::uint32_t low = static_cast<std::uint32_t>(upper % 100000);
+  std::uint32_t high = static_cast<std::uint32_t>(upper / 100000);
+  for (int k = 0; k < 5; ++k) {
+    const std::uint32_t q = low / 10;
+    v = (static_cast<int>(low - q * 10) + v) * 0.1;
+    low = q;
+  }
+  for (int k = 0; k < 5; ++k) {
+    const std::uint32_t q = high / 10;
+    v = (static_cast<int>(high - q * 10) + v) * 0.1;
+    high = q;
+  }
+  return v;
+}
+
+ParseStatus Tape::replay(ExpressionEngine& e, const AbscissaDigits& x) {
+  double* s = slots_.data();
+  for (const auto& [digit, slot] : digitReads_) s[slot] = x.digit(digit) + 48;  // its code
+  // Direct threading: each operation jumps straight to the next one's code.
+  static const void* const kCode[] = {
+      &&load, &&store, &&add, &&subtract, &&multiply, &&divide, &&checkedDivide, &&power,
+      &&negate, &&logicalNot, &&logicalOr, &&logicalAnd, &&equal, &&notEqual, &&less,
+      &&lessEqual, &&greater, &&greaterEqual, &&select, &&call1, &&call2, &&integerStart,
+      &&integerDigit, &&fractionStart, &&fractionDigit, &&integerRun, &&fractionRun, &&sum,
+      &&end};
+  const Step* t = steps_.data();
+#define TAVEX_NEXT goto* kCode[static_cast<int>((++t)->op)]
+  goto* kCode[static_cast<int>(t->op)];
+load: s[t->dst] = *t->cell; TAVEX_NEXT;
+store: *t->cell = s[t->a]; TAVEX_NEXT;
+add: s[t->dst] = arithmetic::add(s[t->a], s[t->b]); TAVEX_NEXT;
+subtract: s[t->dst] = arithmetic::subtract(s[t->a], s[t->b]); TAVEX_NEXT;
+multiply: s[t->dst] = arithmetic::multiply(s[t->a], s[t->b]); TAVEX_NEXT;
+divide: s[t->dst] = arithmetic::divide(s[t->a], s[t->b]); TAVEX_NEXT;
+checkedDivide:
+  if (s[t->b] == 0.0) {
+    s[t->dst] = s[t->a] / 1.0;
+    return stop(e, stops_[t->c]);
+  }
+  s[t->dst] = arithmetic::divide(s[t->a], s[t->b]);
+  TAVEX_NEXT;
+power: s[t->dst] = std::pow(s[t->a], s[t->b]); TAVEX_NEXT;
+negate: s[t->dst] = -s[t->a]; TAVEX_NEXT;
+logicalNot: s[t->dst] = truth(s[t->a]) ? 0.0 : 1.0; TAVEX_NEXT;
+logicalOr: s[t->dst] = (truth(s[t->a]) || truth(s[t->b])) ? 1.0 : 0.0; TAVEX_NEXT;
+logicalAnd: s[t->dst] = (truth(s[t->a]) && truth(s[t->b])) ? 1.0 : 0.0; TAVEX_NEXT;
+equal: s[t->dst] = !(s[t->a] < s[t->b] || s[t->a] > s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
+notEqual: s[t->dst] = (s[t->a] < s[t->b] || s[t->a] > s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
+less: s[t->dst] = s[t->a] < s[t->b] ? 1.0 : 0.0; TAVEX_NEXT;
+lessEqual: s[t->dst] = s[t->a] <= s[t->b] ? 1.0 : 0.0; TAVEX_NEXT;
+greater: s[t->dst] = !(s[t->a] <= s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
+greaterEqual: s[t->dst] = !(s[t->a] < s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
+select: s[t->dst] = truth(s[t->a]) ? s[t->b] : s[t->c]; TAVEX_NEXT;
+call1: s[t->dst] = t->function(e, 1, &s[t->a]); TAVEX_NEXT;
+call2: {
+  const double arguments[2] = {s[t->a], s[t->b]};
+  s[t->dst] = t->function(e, 2, arguments);
+  TAVEX_NEXT;
+}
+integerStart: s[t->dst] = s[t->a] - 48; TAVEX_NEXT;
+integerDigit: s[t->dst] = s[t->a] * 10 + s[t->b] - 48; TAVEX_NEXT;
+fractionStart: s[t->dst] = (s[t->a] - 48) * 0.1; TAVEX_NEXT;
+fractionDigit: s[t->dst] = ((s[t->a] - 48) + s[t->b]) * 0.1; TAVEX_NEXT;
+// Digit by digit, (v * 10 + code) - 48 stays an exact integer below 2^53:
+// it is the integer part itself.
+integerRun: s[t->dst] = static_cast<double>(x.integerPart); TAVEX_NEXT;
+fractionRun: s[t->dst] = fractionValue(x.decimals); TAVEX_NEXT;
+sum: s[t->dst] = s[t->a] + s[t->b]; TAVEX_NEXT;
+#undef TAVEX_NEXT
+end:
+  const Ending& end = ending_;
+  e.status_ = end.status;
+  e.inputLine_ = end.line;
+  e.inputColumn_ = end.column;
+  e.characterStack_.top = end.characterTop;
+  e.argumentStack_.top = end.argumentTop;
+  if (end.setsError) [[unlikely]] {
+    e.errorRecord_ = end.error;
+    if (end.messageInBuffer) {
+      std::memcpy(e.messageBuffer_, end.message.c_str(), end.message.size() + 1);
+      e.errorRecord_.message = e.messageBuffer_;
+    }
+    ++e.errorsRaised_;
+  }
+  if (end.status == ParseStatus::StackOverflow) [[unlikely]] e.stackOverflow();
+  return end.status;
+}
+
+ParseStatus Tape::stop(ExpressionEngine& e, const Stop& at) const {
+  e.inputLine_ = at.line;
+  e.inputColumn_ = at.column;
+  e.characterStack_.top = at.characterTop;
+  e.argumentStack_.top = at.argumentTop;
+  e.status_ = ParseStatus::Running;
+  e.raiseError("Divide by Zero");
+  return e.status_;
+}
+
+// Runs of operations that read x's integer or fraction digits one by one
+// become one operation that reads them in a loop.
+void Tape::fuseDigitRuns(int integerDigits) {
+  std::vector<Step> fused;
+  for (std::size_t i = 0; i < steps_.size(); ++i) {
+    const Step& first = steps_[i];
+    const Op start = first.op;
+    if (start != Op::IntegerStart && start != Op::FractionStart) {
+      fused.push_back(first);
+      continue;
+    }
+    const Op next = start == Op::IntegerStart ? Op::IntegerDigit : Op::FractionDigit;
+    const int digitStep = start == Op::IntegerStart ? 1 : -1;
+    auto digitOf = [this](std::int32_t slot) {
+      for (std::size_t k = 0; k < digitSlot_.size(); ++k)
+        if (digitSlot_[k] == slot) return static_cast<int>(k);
+      return -1;
+    };
+    int firstDigit = digitOf(first.a), lastDigit = firstDigit;
+    std::size_t j = i;
+    // Integer digits are read left to right, fraction digits right to left.
+    while (firstDigit >= 0 && j + 1 < steps_.size() && steps_[j + 1].op == next) {
+      const Step& s = steps_[j + 1];
+      const int digit = start == Op::IntegerStart ? digitOf(s.b) : digitOf(s.a);
+      const std::int32_t previous = start == Op::IntegerStart ? s.a : s.b;
+      if (digit != lastDigit + digitStep || previous != steps_[j].dst) break;
+      lastDigit = digit;
+      ++j;
+    }
+    // Only a run over all integer digits or all fraction digits is fused.
+    const int low = std::min(firstDigit, lastDigit), high = std::max(firstDigit, lastDigit);
+    const bool whole = start == Op::IntegerStart
+                           ? low == 0 && high == integerDigits - 1
+                           : low == integerDigits &&
+                                 high == integerDigits + AbscissaDigits::kFractionDigits - 1;
+    if (firstDigit < 0 || !whole || (j == i && start != Op::IntegerStart)) {
+      fused.push_back(first);
+      continue;
+    }
+    Step run = steps_[j];
+    run.op = start == Op::IntegerStart ? Op::IntegerRun : Op::FractionRun;
+    run.a = 0;
+    run.b = std::min(firstDigit, lastDigit);
+    run.c = std::abs(lastDigit - firstDigit) + 1;
+    fused.push_back(run);
+    i = j;
+  }
+  steps_ = std::move(fused);
+  // Digits that only fused operations read need no slot of their own.
+  digitReads_.clear();
+  for (std::size_t k = 0; k < digitSlot_.size(); ++k) {
+    const std::int32_t slot = digitSlot_[k];
+    bool read = false;
+    for (const Step& s : steps_)
+      if (s.op != Op::IntegerRun && s.op != Op::FractionRun && slot >= 0 &&
+          (s.a == slot || s.b == slot || s.c == slot))
+        read = true;
+    if (read) digitReads_.emplace_back(static_cast<std::int32_t>(k), slot);
+  }
+}
+
+TapeRecorder::TapeRecorder(ExpressionEngine& engine, const char* text, const AbscissaDigits& x,
+                           Tape& tape)
+    : e_(engine), text_(text), tape_(tape) {
+  // "x = " and the number right-aligned in at least 18 characters.
+  const int width = std::max(18, (x.negative ? 1 : 0) + x.integerDigits + 15);
+  integerDigits_ = x.integerDigits;
+  digitCount_ = x.count();
+  integerStart_ = 4 + width - 15 - x.integerDigits;
+  fractionStart_ = 4 + width - 14;
+  tableCount_ = engine.symbolTable().count;
+  errorsAtStart_ = errorsSeen_ = engine.errorsRaised();
+  tape_ = Tape{};
+  tape_.slots_.push_back(0.0);  // slot 0: read by operations that take no operand
+  tape_.digitSlot_.assign(static_cast<std::size_t>(digitCount_), -1);
+}
+
+TapeRecorder::Origin TapeRecorder::tokenOrigin(const char* at) {
+  const int offset = static_cast<int>(at - text_);
+  int digit = -1;
+  if (offset >= integerStart_ && offset < integerStart_ + integerDigits_) digit = offset - integerStart_;
+  if (offset >= fractionStart_ && offset < fractionStart_ + AbscissaDigits::kFractionDigits)
+    digit = integerDigits_ + offset - fractionStart_;
+  if (digit < 0) return fixedValue(static_cast<unsigned char>(*at));
+  std::int32_t& slot = tape_.digitSlot_[static_cast<std::size_t>(digit)];
+  if (slot < 0) {
+    slot = static_cast<std::int32_t>(tape_.slots_.size());
+    tape_.slots_.push_back(0.0);
+  }
+  return Origin{false, slot, 0.0};
+}
+
+std::int32_t TapeRecorder::operand(const Origin& o) {
+  if (!o.fixed) return o.slot;
+  tape_.slots_.push_back(o.value);
+  return static_cast<std::int32_t>(tape_.slots_.size() - 1);
+}
+
+TapeRecorder::Origin TapeRecorder::emit(Tape::Op op, const Origin& a, const Origin& b,
+                                        const Origin& c) {
+  Tape::Step step{};
+  step.op = op;
+  step.a = operand(a);
+  step.b = operand(b);
+  step.c = operand(c);
+  step.dst = static_cast<std::int32_t>(tape_.slots_.size());
+  tape_.slots_.push_back(0.0);
+  step.cell = nullptr;
+  tape_.steps_.push_back(step);
+  return Origin{false, step.dst, 0.0};
+}
+
+TapeRecorder::Origin TapeRecorder::emit(Tape::Op op, const Origin& a, const Origin& b) {
+  return emit(op, a, b, Origin{false, 0, 0.0});  // slot 0: no operand
+}
+
+TapeRecorder::Origin TapeRecorder::emit(Tape::Op op, const Origin& a) {
+  return emit(op, a, Origin{false, 0, 0.0}, Origin{false, 0, 0.0});
+}
+
+TapeRecorder::Origin TapeRecorder::binary(Tape::Op op, const Origin& a, const Origin& b,
+                                          double value) {
+  return a.fixed && b.fixed ? fixedValue(value) : emit(op, a, b);
+}
+
+TapeRecorder::Origin TapeRecorder::cellOrigin(double* cell, double value) {
+  for (const auto& [c, o] : cells_)
+    if (c == cell) return o;
+  Tape::Step step{};
+  step.op = Tape::Op::Load;
+  step.dst = static_cast<std::int32_t>(tape_.slots_.size());
+  tape_.slots_.push_back(0.0);
+  step.cell = cell;
+  tape_.steps_.push_back(step);
+  (void)value;
+  const Origin loaded{false, step.dst, 0.0};
+  cells_.emplace_back(cell, loaded);
+  return loaded;
+}
+
+void TapeRecorder::store(double* cell, const Origin& value) {
+  Tape::Step step{};
+  step.op = Tape::Op::Store;
+  step.a = operand(value);
+  step.cell = cell;
+  tape_.steps_.push_back(step);
+  for (auto& [c, o] : cells_)
+    if (c == cell) {
+      o = value;
+      return;
+    }
+  cells_.emplace_back(cell, value);
+}
+
+void TapeRecorder::shifted(const char* at, int, int, int depth) { origin_[depth - 1] = tokenOrigin(at); }
+
+void TapeRecorder::completing(const char* at, int index) { origin_[index] = tokenOrigin(at); }
+
+TapeRecorder::Origin TapeRecorder::numberDigit(int act, const Origin& before, const Origin& digit,
+                                               double value) {
+  switch (act) {
+    case pt::A_INT1: return digit.fixed ? fixedValue(value) : emit(Tape::Op::IntegerStart, digit);
+    case pt::A_INTN: return binary(Tape::Op::IntegerDigit, before, digit, value);
+    case pt::A_FRAC1: return digit.fixed ? fixedValue(value) : emit(Tape::Op::FractionStart, digit);
+    case pt::A_FRACN: return binary(Tape::Op::FractionDigit, digit, before, value);
+    default:
+      // Exponents and names never hold x's digits; a value they carry is fixed.
+      if (!digit.fixed || !before.fixed) replayable_ = false;
+      return fixedValue(value);
+  }
+}
+
+void TapeRecorder::extended(int rule, const char* at, int depth, ValueCell value) {
+  const int act = pt::kRules[rule].act;
+  if (act == pt::A_NONE) return;  // white space and comments
+  Origin& top = origin_[depth - 1];
+  top = numberDigit(act, top, tokenOrigin(at), act == pt::A_INTN ? value.d : 0.0);
+}
+
+void TapeRecorder::started(int rule, const char* at, int depth, ValueCell value, int) {
+  const int act = pt::kRules[rule].act;
+  origin_[depth - 1] = act == pt::A_NONE ? fixedValue(0.0)
+                                         : numberDigit(act, Origin{}, tokenOrigin(at),
+                                                       act == pt::A_INT1 ? value.d : 0.0);
+}
+
+void TapeRecorder::popped(int rule, int base, int) {
+  if (pt::kRules[rule].act == pt::A_COPY1) origin_[base] = origin_[base + 1];
+}
+
+void TapeRecorder::reduced(int rule, int base, const ValueCell* v, ValueCell value,
+                           const detail::ActionDetail& detail, int) {
+  const bool raised = e_.errorsRaised() != errorsSeen_;
+  errorsSeen_ = e_.errorsRaised();
+  const pt::Rule& r = pt::kRules[rule];
+  // Integer-valued symbols (name lengths, argument counts, exponents) are fixed.
+  origin_[base] = r.length == 0 ? fixedValue(value.d)
+                                : action(r.act, base, v, value.d, detail, raised);
+}
+
+TapeRecorder::Origin TapeRecorder::action(int act, int base, const ValueCell* v, double value,
+                                          const detail::ActionDetail& d, bool raised) {
+  const Origin* o = &origin_[base];
+  using Op = Tape::Op;
+  switch (act) {
+    case pt::A_NONE:
+    case pt::A_COPY0: return o[0];
+    case pt::A_COPY1: return o[1];
+    case pt::A_ASSIGN: store(d.cell, o[2]); return o[2];
+    case pt::A_ADD_ASSIGN:
+    case pt::A_SUB_ASSIGN:
+    case pt::A_MUL_ASSIGN:
+    case pt::A_DIV_ASSIGN: {
+      const Op op = act == pt::A_ADD_ASSIGN   ? Op::Add
+                    : act == pt::A_SUB_ASSIGN ? Op::Subtract
+                    : act == pt::A_MUL_ASSIGN ? Op::Multiply
+                                              : Op::Divide;
+      const Origin result = binary(op, cellOrigin(d.cell, 0.0), o[2], value);
+      store(d.cell, result);
+      return result;
+    }
+    case pt::A_VAR: return cellOrigin(d.cell, value);
+    case pt::A_COND:
+      return o[0].fixed ? (truth(o[0].value) ? o[2] : o[4]) : emit(Op::Select, o[0], o[2], o[4]);
+    case pt::A_OR: return binary(Op::Or, o[0], o[2], value);
+    case pt::A_AND: return binary(Op::And, o[0], o[2], value);
+    case pt::A_EQ: return binary(Op::Equal, o[0], o[2], value);
+    case pt::A_NE: return binary(Op::NotEqual, o[0], o[2], value);
+    case pt::A_LT: return binary(Op::Less, o[0], o[2], value);
+    case pt::A_LE: return binary(Op::LessEqual, o[0], o[2], value);
+    case pt::A_GT: return binary(Op::Greater, o[0], o[2], value);
+    case pt::A_GE: return binary(Op::GreaterEqual, o[0], o[2], value);
+    case pt::A_ADD: return binary(Op::Add, o[0], o[2], value);
+    case pt::A_SUB: return binary(Op::Subtract, o[0], o[2], value);
+    case pt::A_MUL: return binary(Op::Multiply, o[0], o[2], value);
+    case pt::A_DIV: return divide(o[0], o[2], v[2].d, value);
+    case pt::A_POW: return binary(Op::Power, o[0], o[2], value);
+    case pt::A_INT_FRAC: return binary(Op::Sum, o[0], o[2], value);
+    case pt::A_NEG: return o[1].fixed ? fixedValue(value) : emit(Op::Negate, o[1]);
+    case pt::A_NOT: return o[1].fixed ? fixedValue(value) : emit(Op::Not, o[1]);
+    case pt::A_ARG1:
+    case pt::A_ARGN:
+      if (!raised) arguments_.push_back(act == pt::A_ARG1 ? o[0] : o[2]);
+      return fixedValue(0.0);
+    case pt::A_CALL: return call(v, value, d, raised);
+    case pt::A_INT1:
+    case pt::A_FRAC1: return numberDigit(act, Origin{}, o[0], value);
+    case pt::A_INTN: return numberDigit(act, o[0], o[1], value);
+    case pt::A_FRACN: return numberDigit(act, o[1], o[0], value);
+    case pt::A_EXP_PLUS:
+    case pt::A_EXP_PLUS_SIGN:
+    case pt::A_EXP_MINUS:
+      if (!o[0].fixed) replayable_ = false;
+      return fixedValue(value);
+    default: return fixedValue(value);  // names, exponents, empty argument lists
+  }
+}
+
+TapeRecorder::Origin TapeRecorder::divide(const Origin& p, const Origin& q, double divisor,
+                                          double value) {
+  if (q.fixed) {
+    // A fixed divisor: the error, if any, is the same in every replay.
+    return binary(Tape::Op::Divide, p, q.value == 0.0 ? fixedValue(1.0) : q, value);
+  }
+  if (divisor == 0.0) replayable_ = false;  // this run stopped where others go on
+  const Origin result = emit(Tape::Op::CheckedDivide, p, q);
+  tape_.steps_.back().c = static_cast<std::int32_t>(tape_.stops_.size());
+  tape_.stops_.push_back(Tape::Stop{e_.inputLine(), e_.inputColumn(), e_.characterStack().top,
+                                    e_.argumentStack().top});
+  return result;
+}
+
+TapeRecorder::Origin TapeRecorder::call(const ValueCell* v, double value,
+                                        const detail::ActionDetail& d, bool raised) {
+  const int count = std::min(std::max(v[2].i, 0), static_cast<int>(arguments_.size()));
+  std::vector<Origin> args(arguments_.end() - count, arguments_.end());
+  arguments_.resize(arguments_.size() - static_cast<std::size_t>(count));
+  bool fixed = true;
+  for (const Origin& a : args) fixed = fixed && a.fixed;
+  if (raised || d.builtin == nullptr || fixed) return fixedValue(value);
+  if (count < 1 || count > 2) {
+    replayable_ = false;
+    return fixedValue(value);
+  }
+  const Origin result = count == 1 ? emit(Tape::Op::Call1, args[0])
+                                   : emit(Tape::Op::Call2, args[0], args[1]);
+  tape_.steps_.back().function = d.builtin->function;
+  return result;
+}
+
+bool TapeRecorder::finish() {
+  if (!replayable_ || e_.symbolTable().count != tableCount_) return false;
+  Tape::Ending& end = tape_.ending_;
+  end.status = e_.status();
+  end.line = e_.inputLine();
+  end.column = e_.inputColumn();
+  end.characterTop = e_.characterStack().top;
+  end.argumentTop = e_.argumentStack().top;
+  end.setsError = e_.errorsRaised() != errorsAtStart_;
+  if (end.setsError) {
+    end.error = e_.errorRecord();
+    end.messageInBuffer = end.error.message == e_.messageBuffer_;
+    if (end.messageInBuffer) end.message = end.error.message;
+  }
+  tape_.fuseDigitRuns(integerDigits_);
+  Tape::Step last{};
+  last.op = Tape::Op::End;
+  tape_.steps_.push_back(last);
+  return true;
+}
+
+ParseStatus recordRun(ExpressionEngine& engine, const char* text, const AbscissaDigits& x,
+                      Tape& tape, bool& kept) {
+  TapeRecorder recorder(engine, text, x, tape);
+  const ParseStatus status = detail::Parser<TapeRecorder>(engine, text, recorder).run();
+  kept = recorder.finish();
+  return status;
+}
+
+}  // namespace tavex
