@@ -49,14 +49,18 @@ double fTanh(double x) { return std::tanh(x); }
 
 }  // namespace
 
+#define TAVEX_UNARY(name, f) {name, unary<f>, f, nullptr}
+#define TAVEX_BINARY(name, f) {name, binary<f>, nullptr, f}
 const BuiltinEntry BuiltinTable::entries[BuiltinTable::kSize] = {
-    {"acos", unary<fAcos>},   {"asin", unary<fAsin>},   {"atan", unary<fAtan>},
-    {"atan2", binary<fAtan2>}, {"cos", unary<fCos>},     {"cosh", unary<fCosh>},
-    {"exp", unary<fExp>},     {"fabs", unary<fFabs>},   {"fmod", binary<fFmod>},
-    {"log", unary<fLog>},     {"log10", unary<fLog10>}, {"sin", unary<fSin>},
-    {"sinh", unary<fSinh>},   {"sqrt", unary<fSqrt>},   {"tan", unary<fTan>},
-    {"tanh", unary<fTanh>},
+    TAVEX_UNARY("acos", fAcos),   TAVEX_UNARY("asin", fAsin),   TAVEX_UNARY("atan", fAtan),
+    TAVEX_BINARY("atan2", fAtan2), TAVEX_UNARY("cos", fCos),     TAVEX_UNARY("cosh", fCosh),
+    TAVEX_UNARY("exp", fExp),     TAVEX_UNARY("fabs", fFabs),   TAVEX_BINARY("fmod", fFmod),
+    TAVEX_UNARY("log", fLog),     TAVEX_UNARY("log10", fLog10), TAVEX_UNARY("sin", fSin),
+    TAVEX_UNARY("sinh", fSinh),   TAVEX_UNARY("sqrt", fSqrt),   TAVEX_UNARY("tan", fTan),
+    TAVEX_UNARY("tanh", fTanh),
 };
+#undef TAVEX_UNARY
+#undef TAVEX_BINARY
 
 const char* statusName(ParseStatus status) {
   switch (status) {

@@ -66,6 +66,10 @@ using BuiltinFunction = double (*)(ExpressionEngine& engine, int argumentCount,
 struct BuiltinEntry {
   const char* name;
   BuiltinFunction function;
+  // The mathematical function itself, for a caller that has checked the
+  // argument count already: exactly one of the two is set.
+  double (*unary)(double) = nullptr;
+  double (*binary)(double, double) = nullptr;
 };
 
 struct BuiltinTable {

@@ -102,7 +102,7 @@ ParseStatus Tape::replay(ExpressionEngine& e, const AbscissaDigits& x) {
   for (const auto& [digit, slot] : digitReads_) s[slot] = x.digit(digit) + 48;  // its code
   // Direct threading: each operation jumps straight to the next one's code.
   static const void* const kCode[] = {
-      &&load, &&store, &&add, &&subtract, &&multiply, &&divide, &&checkedDivide, &&power,
+      &&load, &&store, &&storeFixed, &&add, &&subtract, &&multiply, &&divide, &&checkedDivide, &&power,
       &&negate, &&logicalNot, &&logicalOr, &&logicalAnd, &&equal, &&notEqual, &&less,
       &&lessEqual, &&greater, &&greaterEqual, &&select, &&call1, &&call2, &&integerStart,
       &&integerDigit, &&fractionStart, &&fractionDigit, &&integerRun, &&fractionRun, &&sum,
@@ -112,6 +112,12 @@ ParseStatus Tape::replay(ExpressionEngine& e, const AbscissaDigits& x) {
   goto* kCode[static_cast<int>(t->op)];
 load: s[t->dst] = *t->cell; TAVEX_NEXT;
 store: *t->cell = s[t->a]; TAVEX_NEXT;
+// A run of variables assigned fixed values: cells and values in the steps
+// that follow (b of them), each a Store.
+storeFixed:
+  for (const Step* u = t + 1; u <= t + t->b; ++u) *u->cell = s[u->a];
+  t += t->b;
+  TAVEX_NEXT;
 add: s[t->dst] = arithmetic::add(s[t->a], s[t->b]); TAVEX_NEXT;
 subtract: s[t->dst] = arithmetic::subtract(s[t->a], s[t->b]); TAVEX_NEXT;
 multiply: s[t->dst] = arithmetic::multiply(s[t->a], s[t->b]); TAVEX_NEXT;
@@ -135,12 +141,8 @@ lessEqual: s[t->dst] = s[t->a] <= s[t->b] ? 1.0 : 0.0; TAVEX_NEXT;
 greater: s[t->dst] = !(s[t->a] <= s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
 greaterEqual: s[t->dst] = !(s[t->a] < s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
 select: s[t->dst] = truth(s[t->a]) ? s[t->b] : s[t->c]; TAVEX_NEXT;
-call1: s[t->dst] = t->function(e, 1, &s[t->a]); TAVEX_NEXT;
-call2: {
-  const double arguments[2] = {s[t->a], s[t->b]};
-  s[t->dst] = t->function(e, 2, arguments);
-  TAVEX_NEXT;
-}
+call1: s[t->dst] = t->unary(s[t->a]); TAVEX_NEXT;
+call2: s[t->dst] = t->binary(s[t->a], s[t->b]); TAVEX_NEXT;
 integerStart: s[t->dst] = s[t->a] - 48; TAVEX_NEXT;
 integerDigit: s[t->dst] = s[t->a] * 10 + s[t->b] - 48; TAVEX_NEXT;
 fractionStart: s[t->dst] = (s[t->a] - 48) * 0.1; TAVEX_NEXT;
@@ -178,6 +180,53 @@ ParseStatus Tape::stop(ExpressionEngine& e, const Stop& at) const {
   e.status_ = ParseStatus::Running;
   e.raiseError("Divide by Zero");
   return e.status_;
+}
+
+// Whether a step takes slot as an operand (the fused and grouping steps keep
+// digit positions and counts in their fields, not slots).
+bool Tape::readsSlot(const Step& s, std::int32_t slot) {
+  switch (s.op) {
+    case Op::Load:
+    case Op::StoreFixed:
+    case Op::IntegerRun:
+    case Op::FractionRun:
+    case Op::End: return false;
+    case Op::Store:
+    case Op::Negate:
+    case Op::Not:
+    case Op::Call1:
+    case Op::IntegerStart:
+    case Op::FractionStart: return s.a == slot;
+    case Op::Select: return s.a == slot || s.b == slot || s.c == slot;
+    default: return s.a == slot || s.b == slot;
+  }
+}
+
+// Stores of values that no operation computes (the parameters' "a = 1")
+// that follow each other are taken in one loop: a StoreFixed step heads them.
+void Tape::groupFixedStores() {
+  std::vector<bool> computed(slots_.size(), false);
+  for (const Step& s : steps_)
+    if (s.op != Op::Store && s.op != Op::StoreFixed) computed[static_cast<std::size_t>(s.dst)] = true;
+  for (std::int32_t slot : digitSlot_)
+    if (slot >= 0) computed[static_cast<std::size_t>(slot)] = true;
+  std::vector<Step> grouped;
+  const auto fixedStore = [&computed](const Step& s) {
+    return s.op == Op::Store && !computed[static_cast<std::size_t>(s.a)];
+  };
+  for (std::size_t i = 0; i < steps_.size();) {
+    std::size_t j = i;
+    while (j < steps_.size() && fixedStore(steps_[j])) ++j;
+    if (j - i >= 2) {
+      Step head{};
+      head.op = Op::StoreFixed;
+      head.b = static_cast<std::int32_t>(j - i);
+      grouped.push_back(head);
+    }
+    for (std::size_t k = i; k < std::max(j, i + 1); ++k) grouped.push_back(steps_[k]);
+    i = std::max(j, i + 1);
+  }
+  steps_ = std::move(grouped);
 }
 
 // Runs of operations that read x's integer or fraction digits one by one
@@ -228,15 +277,13 @@ void Tape::fuseDigitRuns(int integerDigits) {
     i = j;
   }
   steps_ = std::move(fused);
+  groupFixedStores();
   // Digits that only fused operations read need no slot of their own.
   digitReads_.clear();
   for (std::size_t k = 0; k < digitSlot_.size(); ++k) {
     const std::int32_t slot = digitSlot_[k];
     bool read = false;
-    for (const Step& s : steps_)
-      if (s.op != Op::IntegerRun && s.op != Op::FractionRun && slot >= 0 &&
-          (s.a == slot || s.b == slot || s.c == slot))
-        read = true;
+    for (const Step& s : steps_) read = read || (slot >= 0 && readsSlot(s, slot));
     if (read) digitReads_.emplace_back(static_cast<std::int32_t>(k), slot);
   }
 }
@@ -464,9 +511,14 @@ TapeRecorder::Origin TapeRecorder::call(const ValueCell* v, double value,
     replayable_ = false;
     return fixedValue(value);
   }
+  if ((count == 1) != (d.builtin->unary != nullptr)) {
+    replayable_ = false;
+    return fixedValue(value);
+  }
   const Origin result = count == 1 ? emit(Tape::Op::Call1, args[0])
                                    : emit(Tape::Op::Call2, args[0], args[1]);
-  tape_.steps_.back().function = d.builtin->function;
+  if (count == 1) tape_.steps_.back().unary = d.builtin->unary;
+  else tape_.steps_.back().binary = d.builtin->binary;
   return result;
 }
 

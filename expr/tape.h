@@ -59,7 +59,7 @@ ParseStatus recordRun(ExpressionEngine& engine, const char* text, const Abscissa
 class Tape {
  public:
   enum class Op : std::uint8_t {
-    Load, Store, Add, Subtract, Multiply, Divide, CheckedDivide, Power, Negate, Not, Or, And,
+    Load, Store, StoreFixed, Add, Subtract, Multiply, Divide, CheckedDivide, Power, Negate, Not, Or, And,
     Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Select, Call1, Call2,
     IntegerStart, IntegerDigit, FractionStart, FractionDigit, IntegerRun, FractionRun, Sum,
     End,  // the last step of every tape
@@ -79,7 +79,8 @@ class Tape {
     std::int32_t dst = 0, a = 0, b = 0, c = 0;
     union {
       double* cell;
-      BuiltinFunction function;
+      double (*unary)(double);
+      double (*binary)(double, double);
     };
   };
   // Where a replay stops at a zero divisor: the engine's position and stacks then.
@@ -99,6 +100,8 @@ class Tape {
 
   [[gnu::cold]] ParseStatus stop(ExpressionEngine& engine, const Stop& at) const;
   void fuseDigitRuns(int integerDigits);
+  void groupFixedStores();
+  static bool readsSlot(const Step& s, std::int32_t slot);
 
   std::vector<Step> steps_;
   std::vector<double> slots_;
