@@ -5,7 +5,7 @@
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
-#include "data/data_box.h"
+#include "ui/data_box.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
 #include "plot/plot.h"

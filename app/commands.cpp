@@ -8,11 +8,11 @@
 #include "app/help_text.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
-#include "data/data_box.h"
+#include "ui/data_box.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
-#include "platform/dialogs.h"
+#include "plot/dialogs.h"
 #include "plot/plot.h"
 
 namespace tavex {
@@ -23,11 +23,11 @@ const QRect kChildOuterRect(30, 50, 200, 200);
 
 // Opens the box of one record unless it is open already.
 void openBoxCommand(std::span<DataEntry> record, const char* title, ChildWindow*& window,
-                    DataBox* box) {
+                    DataBox*& box) {
   if (box != nullptr) return;
   window = openChildWindow(title, mainWindow);
   // Without its box the window would be an empty shell: close it again.
-  if (openDataBox(record, title, window) == nullptr) window->destroyWindow();
+  if (openDataBox(record, title, window, box) == nullptr) window->destroyWindow();
 }
 
 }  // namespace

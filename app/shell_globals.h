@@ -5,12 +5,12 @@
 
 namespace tavex {
 
-class DataBox;      // an open data box (data/)
+class DataBox;      // an open data box (ui/)
 class ChildWindow;  // a window opened by openChildWindow (platform/)
 struct GraphFrame;  // graphics/graph_frame.h
 class PrintService; // plot/print.h: the system's printers
 class MainWindow;   // app/main_window.h
-class Dialogs;      // platform/dialogs.h
+class Dialogs;      // plot/dialogs.h
 
 extern ChildWindow* fdataWindow;  // FunctionData box window last opened
 extern DataBox* fdataBox;         // non-null exactly while that box is open

@@ -11,7 +11,7 @@
 #include "graphics/axes.h"
 #include "plot/print.h"
 #include "plot/sums.h"
-#include "platform/dialogs.h"
+#include "plot/dialogs.h"
 
 namespace tavex {
 

@@ -14,7 +14,7 @@
 #include "data/records.h"
 #include "platform/paint_device_window.h"
 #include "platform/qt_print_service.h"
-#include "platform/scripted_dialogs.h"
+#include "plot/scripted_dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
 

@@ -9,7 +9,7 @@
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "graphics/recording_canvas.h"
-#include "platform/scripted_dialogs.h"
+#include "plot/scripted_dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
 

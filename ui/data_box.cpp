@@ -1,4 +1,4 @@
-#include "data/data_box.h"
+#include "ui/data_box.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/shell_globals.h"
 #include "platform/child_window.h"
 #include "platform/edge_sizer.h"
 
@@ -145,13 +144,9 @@ void DataBox::closeControls() {
   button = nullptr;
 }
 
-DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window) {
-  DataBox** slot = nullptr;
-  if (record.data() == functionData && record.size() == kFunctionDataEntries)
-    slot = &fdataBox;
-  else if (record.data() == graphData && record.size() == kGraphDataEntries)
-    slot = &gdataBox;
-  if (slot == nullptr || window == nullptr) return nullptr;
+DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window,
+                     DataBox*& slot) {
+  if (window == nullptr) return nullptr;
 
   auto* box = new DataBox;
   box->window = window;
@@ -166,7 +161,7 @@ DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow
   std::strcpy(box->buttonText, "u");
   box->built = 0;
   box->index = 0;
-  *slot = box;
+  slot = box;
 
   // The controls.
   box->record = record.data();
