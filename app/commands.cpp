@@ -3,7 +3,9 @@
 #include <QRect>
 #include <QString>
 
+#include <memory>
 #include <new>
+#include <string>
 
 #include "app/help_text.h"
 #include "app/main_window.h"
@@ -14,12 +16,23 @@
 #include "platform/child_window.h"
 #include "plot/dialogs.h"
 #include "plot/plot.h"
+#include "plot/print.h"
 
 namespace tavex {
 
 namespace {
 
 const QRect kChildOuterRect(30, 50, 200, 200);
+
+// Where the system's printers are not set up for the program (in widget
+// tests), no printer is configured.
+class NoPrinters : public PrintService {
+ public:
+  std::string defaultPrinterName() override { return {}; }
+  std::unique_ptr<PrinterDevice> createPrinter(const std::string&, std::string&) override {
+    return nullptr;
+  }
+};
 
 // Opens the box of one record unless it is open already.
 void openBoxCommand(std::span<DataEntry> record, const char* title, ChildWindow*& window,
@@ -87,11 +100,12 @@ int screenCommand() {
 
 int printCommand() {
   discardCurrentFrame();
-  if (mainWindow == nullptr) return 0;
+  if (mainWindow == nullptr || dialogs == nullptr) return 0;
   currentFrame = new (std::nothrow) GraphFrame(mainWindow->clientArea());
   if (currentFrame == nullptr) return 0;
-  plot(*currentFrame, 0, 1);
-  mainWindow->showPassReport(lastPassReport());
+  NoPrinters noPrinters;
+  PrintService& printers = printService != nullptr ? *printService : noPrinters;
+  passEnded(printPlot(shellPlotContext(), *currentFrame, *dialogs, printers));
   // The print pass has finished its output; this only makes sure.
   finishOutput(*currentFrame);
   delete currentFrame;
@@ -105,6 +119,18 @@ ChildWindow* openChildWindow(const char* title, QWidget* owner) {
   window->raise();
   window->activateWindow();
   return window;
+}
+
+PlotContext shellPlotContext() {
+  return PlotContext{.engine = programEngine(),
+                     .mouseX = lastMouseX,
+                     .mouseY = lastMouseY,
+                     .probeEnabled = probeEnabled};
+}
+
+void passEnded(const PassResult& result) {
+  probeEnabled = result.probeEnabled;
+  if (mainWindow != nullptr) mainWindow->showPass(result);
 }
 
 void discardCurrentFrame() {

@@ -1,5 +1,7 @@
 #include "app/shell_globals.h"
 
+#include "expr/engine.h"
+
 namespace tavex {
 
 ChildWindow* fdataWindow = nullptr;
@@ -14,5 +16,7 @@ int probeEnabled = 0;
 PrintService* printService = nullptr;
 MainWindow* mainWindow = nullptr;
 Dialogs* dialogs = nullptr;
+
+ExpressionEngine& programEngine() { return ExpressionEngine::instance(); }
 
 }  // namespace tavex

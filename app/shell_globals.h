@@ -11,6 +11,7 @@ struct GraphFrame;  // graphics/graph_frame.h
 class PrintService; // plot/print.h: the system's printers
 class MainWindow;   // app/main_window.h
 class Dialogs;      // plot/dialogs.h
+class ExpressionEngine;  // expr/engine.h
 
 extern ChildWindow* fdataWindow;  // FunctionData box window last opened
 extern DataBox* fdataBox;         // non-null exactly while that box is open
@@ -24,5 +25,9 @@ extern int probeEnabled;          // set after a whole plot was drawn on screen
 extern PrintService* printService;
 extern MainWindow* mainWindow;    // the main window while it exists
 extern Dialogs* dialogs;          // where message boxes go; the main window's
+
+// The program's one expression engine: its variables persist for the whole
+// run. Everything in the program that evaluates f reaches it through here.
+ExpressionEngine& programEngine();
 
 }  // namespace tavex

@@ -46,6 +46,16 @@ inline constexpr int kFontItalic = 2;
 inline constexpr int kFontUnderline = 4;
 inline constexpr int kFontStrikeOut = 8;
 
+// Named values of the 0/1 flags that the frame's operations take as ints.
+inline constexpr int kClipOff = 0;     // setFrame, setClip: no clip region
+inline constexpr int kClipOn = 1;      //   clip to the frame
+inline constexpr int kPlaceOnly = 0;   // setPanel: place the panel, draw nothing
+inline constexpr int kDecorate = 1;    //   also fill it and draw its border
+inline constexpr int kNoClamp = 0;     // unmapX, unmapY: any device value
+inline constexpr int kClamp = 1;       //   the world window's edge outside the frame
+inline constexpr int kDeviceDpi = 0;   // createScaledFont: dots per millimetre of the device
+inline constexpr int kLogicalDpi = 1;  //   the device's logical dots per inch
+
 // Mapped device coordinates are saturated to [-limit, limit] so that huge or
 // non-finite world values give a defined coordinate that every canvas can
 // take; a NaN maps to -limit.

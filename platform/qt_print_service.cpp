@@ -41,6 +41,12 @@ class QtPrinterDevice : public PrinterDevice {
     }
     return true;
   }
+  void abort() override {
+    // The spooled pages are dropped before the painter lets go of the printer.
+    if (!canvas_) return;
+    printer_.abort();
+    canvas_.reset();
+  }
   std::string error() override { return error_; }
 
  private:

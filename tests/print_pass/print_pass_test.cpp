@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_globals.h"
 #include "data/records.h"
+#include "expr/engine.h"
 #include "graphics/recording_canvas.h"
 #include "plot/scripted_dialogs.h"
 #include "plot/plot.h"
@@ -33,6 +33,7 @@ struct FakePrinter : PrinterDevice {
   bool startPage() override { return step("startPage"); }
   bool endPage() override { return step("endPage"); }
   bool endDocument() override { return step("endDocument"); }
+  void abort() override { step("abort"); }
   std::string error() override { return failAt + " failed"; }
 };
 
@@ -61,18 +62,11 @@ class PrintPass : public ::testing::Test {
   void SetUp() override {
     initFunctionData();
     initGraphData();
-    dialogs = &script;
-    printService = &service;
-    probeEnabled = 0;
-  }
-  void TearDown() override {
-    dialogs = nullptr;
-    printService = nullptr;
   }
   void print(std::vector<bool> answers) {
     script.answers.assign(answers.begin(), answers.end());
     GraphFrame frame(&mainWindow);
-    plot(frame, 0, 1);
+    last = printPlot(PlotContext{.engine = ExpressionEngine::instance()}, frame, script, service);
     EXPECT_EQ(frame.printing, 0);
     EXPECT_EQ(frame.colourOutput, 1);
     EXPECT_EQ(frame.penWidth, 1);
@@ -98,6 +92,7 @@ class PrintPass : public ::testing::Test {
   ScriptedDialogs script;
   FakeService service;
   RecordingWindow mainWindow{640, 480};
+  PassResult last;
 };
 
 TEST_F(PrintPass, YesYesPrintsOneColourPageInThePaperLayout) {
@@ -125,7 +120,7 @@ TEST_F(PrintPass, YesYesPrintsOneColourPageInThePaperLayout) {
   ASSERT_EQ(screenFills.size(), 1u);
   EXPECT_EQ(screenFills[0].rect, (Rect{0, 0, 640, 480}));
   EXPECT_TRUE(mainWindow.canvas.callsOf(CallKind::TextOut).empty());
-  EXPECT_EQ(probeEnabled, 0);
+  EXPECT_EQ(last.probeEnabled, 0);
 }
 
 TEST_F(PrintPass, YesNoPrintsBlackOnWhite) {
@@ -179,6 +174,19 @@ TEST_F(PrintPass, FailuresAreReportedNotCalledSuccess) {
   service.name = "";
   print({});
   EXPECT_EQ(script.shown.size(), 1u);
+}
+
+TEST_F(PrintPass, AJobEndsItsPageAndDocumentWhenItGoesUnlessAborted) {
+  const PrintChoice choice{.print = true, .colour = true, .printer = "Office Laser"};
+  { PrintJob job(service, choice); }
+  {
+    PrintJob job(service, choice);
+    job.abort();
+  }
+  EXPECT_EQ(service.log,
+            (std::vector<std::string>{"create Office Laser", "startDocument", "startPage", "endPage",
+                                      "endDocument", "create Office Laser", "startDocument",
+                                      "startPage", "abort"}));
 }
 
 }  // namespace
