@@ -18,7 +18,9 @@ namespace tavex {
 
 class ChildWindow;
 
-// Notification codes of the controls, as the window procedure sees them.
+// What a control tells its box window through ChildWindow::notify: a
+// double-click in the list, a change of the edit field's text, a click of
+// the button.
 inline constexpr int kListDoubleClick = 2;
 inline constexpr int kEditUpdate = 0x400;
 inline constexpr int kButtonClicked = 0;
