@@ -81,10 +81,10 @@ std::string PrintJob::end() {
   return failure_;
 }
 
-void PrintJob::abort() {
-  if (finished_) return;
+bool PrintJob::abort() {
+  if (finished_) return !documentStarted_;
   finished_ = true;
-  if (documentStarted_) device_->abort();
+  return !documentStarted_ || device_->abort();
 }
 
 PassResult printPlot(const PlotContext& context, GraphFrame& frame, Dialogs& dialogs,

@@ -25,8 +25,9 @@ class PrinterDevice {
   virtual bool startPage() = 0;
   virtual bool endPage() = 0;
   virtual bool endDocument() = 0;
-  // Drops the document under way: nothing of it is printed.
-  virtual void abort() = 0;
+  // Drops the document under way so that nothing of it is printed; false
+  // when the printer cannot drop it (the document then ends as it stands).
+  virtual bool abort() = 0;
   virtual std::string error() = 0;
 };
 
@@ -79,8 +80,9 @@ class PrintJob {
   // Ends the page and the document; returns why the job failed, empty when it
   // printed. Failing to begin counts.
   std::string end();
-  // Drops the job: nothing is printed.
-  void abort();
+  // Drops the job so that nothing is printed; false when the printer cannot
+  // drop it (see PrinterDevice::abort).
+  bool abort();
 
  private:
   PrintChoice choice_;

@@ -33,7 +33,7 @@ struct FakePrinter : PrinterDevice {
   bool startPage() override { return step("startPage"); }
   bool endPage() override { return step("endPage"); }
   bool endDocument() override { return step("endDocument"); }
-  void abort() override { step("abort"); }
+  bool abort() override { return step("abort"); }
   std::string error() override { return failAt + " failed"; }
 };
 
@@ -181,7 +181,7 @@ TEST_F(PrintPass, AJobEndsItsPageAndDocumentWhenItGoesUnlessAborted) {
   { PrintJob job(service, choice); }
   {
     PrintJob job(service, choice);
-    job.abort();
+    EXPECT_TRUE(job.abort());
   }
   EXPECT_EQ(service.log,
             (std::vector<std::string>{"create Office Laser", "startDocument", "startPage", "endPage",
