@@ -4,10 +4,10 @@
 
 #include "app/commands.h"
 #include "app/shell_globals.h"
-#include "ui/data_box.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
 #include "plot/plot.h"
+#include "ui/data_box.h"
 
 namespace tavex {
 

@@ -10,13 +10,13 @@
 #include "app/help_text.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
-#include "ui/data_box.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
 #include "plot/dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
+#include "ui/data_box.h"
 
 namespace tavex {
 

@@ -1,5 +1,6 @@
-// The shell's globals, through which the windows and the plot procedure find
-// each other. All start at zero or null and are touched only on the
+// The shell's globals, through which the commands and the child windows find
+// each other; a pass of the plot procedure gets what it needs of them in its
+// PlotContext. All start at zero or null and are touched only on the
 // user-interface thread.
 #pragma once
 
