@@ -3,12 +3,11 @@
 #include <cstdint>
 
 #include "app/commands.h"
-#include "app/main_window.h"
 #include "app/shell_globals.h"
-#include "data/data_box.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
 #include "plot/plot.h"
+#include "ui/data_box.h"
 
 namespace tavex {
 
@@ -55,13 +54,12 @@ long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
       // The low and high 16 bits of the position, taken as unsigned.
       lastMouseX = static_cast<std::uint16_t>(event.x);
       lastMouseY = static_cast<std::uint16_t>(event.y);
-      if (servesPlot(window)) plot(*currentFrame, 1, 0);
+      if (servesPlot(window))
+        passEnded(plot(shellPlotContext(), *currentFrame, kProbePass, kToWindow));
       return 0;
     case ChildMessage::LeftButtonDown:
-      if (servesPlot(window)) {
-        plot(*currentFrame, 0, 0);
-        if (mainWindow != nullptr) mainWindow->showPassReport(lastPassReport());
-      }
+      if (servesPlot(window))
+        passEnded(plot(shellPlotContext(), *currentFrame, kDrawPass, kToWindow));
       return 0;
   }
   return 0;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "app/shell_globals.h"
 #include "data/records.h"
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
@@ -41,7 +42,7 @@ void printUsage(std::FILE* to) {
 namespace {
 
 int runEval(int argc, char** argv, std::FILE* out) {
-  ExpressionEngine& engine = expressionEngine;
+  ExpressionEngine& engine = programEngine();
   bool allAccepted = true;
   for (int i = 2; i < argc; ++i) {
     engine.resetStacks();
@@ -218,6 +219,8 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
     acceptLine(*edits[k].entry, line);
   }
 
+  const PlotContext context{.engine = programEngine()};
+  PassResult pass;
   if (mode == Mode::Render) {
 #ifdef TAVEX_HAVE_RENDER
     const auto app = ensureGuiApplication();
@@ -227,7 +230,7 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
                    renderPath);
       return 2;
     }
-    if (!renderPlotToFile(renderPath, width, height, error)) {
+    if (!renderPlotToFile(context, renderPath, width, height, pass, error)) {
       std::fprintf(err, "tavex: --render: %s\n", error.c_str());
       return 2;
     }
@@ -239,19 +242,19 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
   } else {
     RecordingWindow window(width, height);
     GraphFrame frame(&window);
-    plot(frame, 0, 0);
+    pass = plot(context, frame, kDrawPass, kToWindow);
     finishOutput(frame);
   }
   if (mode == Mode::Probe) {
-    FunctionEvaluator evaluator(functionData, expressionEngine);
+    FunctionEvaluator evaluator(functionData, context.engine);
     readFunctionInterval();
-    const ProbeReadings r = probeReadings(evaluator, probeX);
-    std::fprintf(out, "x = %.5f\ny = f(x) = %.5f\nf'(x) = %.5f   f\"(x) = %.5f\n", r.x, r.y, r.d1,
-                 r.d2);
+    // The probe panel's lines without the pointer's height.
+    const ProbeText text = probeText(probeReadings(evaluator, probeX), 0.0);
+    std::fprintf(out, "%s\n%s\n%s%s\n", text.x.c_str(), text.value.c_str(), text.slope.c_str(),
+                 text.curvature.c_str());
     return 0;
   }
-  const PanelText& panel = lastDataPanelText();
-  for (int i = 0; i < panel.count; ++i) std::fprintf(out, "%s\n", panel.lines[i]);
+  for (int i = 0; i < pass.dataPanel.count; ++i) std::fprintf(out, "%s\n", pass.dataPanel.lines[i]);
   return 0;
 }
 

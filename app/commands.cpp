@@ -3,17 +3,20 @@
 #include <QRect>
 #include <QString>
 
+#include <memory>
 #include <new>
+#include <string>
 
 #include "app/help_text.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
-#include "data/data_box.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
-#include "platform/dialogs.h"
+#include "plot/dialogs.h"
 #include "plot/plot.h"
+#include "plot/print.h"
+#include "ui/data_box.h"
 
 namespace tavex {
 
@@ -21,13 +24,23 @@ namespace {
 
 const QRect kChildOuterRect(30, 50, 200, 200);
 
+// Where the system's printers are not set up for the program (in widget
+// tests), no printer is configured.
+class NoPrinters : public PrintService {
+ public:
+  std::string defaultPrinterName() override { return {}; }
+  std::unique_ptr<PrinterDevice> createPrinter(const std::string&, std::string&) override {
+    return nullptr;
+  }
+};
+
 // Opens the box of one record unless it is open already.
 void openBoxCommand(std::span<DataEntry> record, const char* title, ChildWindow*& window,
-                    DataBox* box) {
+                    DataBox*& box) {
   if (box != nullptr) return;
   window = openChildWindow(title, mainWindow);
   // Without its box the window would be an empty shell: close it again.
-  if (openDataBox(record, title, window) == nullptr) window->destroyWindow();
+  if (openDataBox(record, title, window, box) == nullptr) window->destroyWindow();
 }
 
 }  // namespace
@@ -87,11 +100,12 @@ int screenCommand() {
 
 int printCommand() {
   discardCurrentFrame();
-  if (mainWindow == nullptr) return 0;
+  if (mainWindow == nullptr || dialogs == nullptr) return 0;
   currentFrame = new (std::nothrow) GraphFrame(mainWindow->clientArea());
   if (currentFrame == nullptr) return 0;
-  plot(*currentFrame, 0, 1);
-  mainWindow->showPassReport(lastPassReport());
+  NoPrinters noPrinters;
+  PrintService& printers = printService != nullptr ? *printService : noPrinters;
+  passEnded(printPlot(shellPlotContext(), *currentFrame, *dialogs, printers));
   // The print pass has finished its output; this only makes sure.
   finishOutput(*currentFrame);
   delete currentFrame;
@@ -105,6 +119,18 @@ ChildWindow* openChildWindow(const char* title, QWidget* owner) {
   window->raise();
   window->activateWindow();
   return window;
+}
+
+PlotContext shellPlotContext() {
+  return PlotContext{.engine = programEngine(),
+                     .mouseX = lastMouseX,
+                     .mouseY = lastMouseY,
+                     .probeEnabled = probeEnabled};
+}
+
+void passEnded(const PassResult& result) {
+  probeEnabled = result.probeEnabled;
+  if (mainWindow != nullptr) mainWindow->showPass(result);
 }
 
 void discardCurrentFrame() {

@@ -2,6 +2,8 @@
 // shared procedure of all child windows (data boxes and plot windows).
 #pragma once
 
+#include "plot/plot.h"
+
 class QWidget;
 
 namespace tavex {
@@ -36,6 +38,13 @@ ChildWindow* openChildWindow(const char* title, QWidget* owner);
 
 // Gives back what the current frame holds, clears the probe and frees it.
 void discardCurrentFrame();
+
+// What a pass takes from the shell: the program's engine, the last mouse
+// position and the probe flag.
+PlotContext shellPlotContext();
+// Takes in what a pass produced: the probe flag, and the report and readouts
+// for the main window.
+void passEnded(const PassResult& result);
 
 // The shared procedure of every child window.
 long childWindowProcedure(ChildWindow& window, const ChildEvent& event);

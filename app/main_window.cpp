@@ -78,9 +78,14 @@ QAction* MainWindow::commandAction(int id) const {
   return nullptr;
 }
 
-void MainWindow::showPassReport(const PassReport& report) {
-  if (!report.drawPass) return;
-  status_->setText(QString::fromLatin1(passReportText(report).c_str()));
+void MainWindow::showPass(const PassResult& result) {
+  if (!result.ran) return;
+  if (!result.report.drawPass) {
+    lastProbePass_ = result;
+    return;
+  }
+  lastDrawPass_ = result;
+  status_->setText(QString::fromLatin1(passReportText(result.report).c_str()));
 }
 
 QString MainWindow::statusText() const { return status_->text(); }

@@ -27,8 +27,13 @@ class MainWindow : public QMainWindow {
   // The menu item of a command identifier, or null.
   QAction* commandAction(int id) const;
 
-  void showPassReport(const PassReport& report);
+  // Keeps what a pass produced; after a draw pass the status bar tells
+  // whether f could be evaluated everywhere.
+  void showPass(const PassResult& result);
   QString statusText() const;
+  // The last draw pass and the last probe pass that ran.
+  const PassResult& lastDrawPass() const { return lastDrawPass_; }
+  const PassResult& lastProbePass() const { return lastProbePass_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -40,6 +45,8 @@ class MainWindow : public QMainWindow {
   ImageWindow* client_ = nullptr;
   QLabel* status_ = nullptr;
   QtDialogs dialogs_;
+  PassResult lastDrawPass_;
+  PassResult lastProbePass_;
   bool destroyed_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "app/shell_globals.h"
 
+#include "expr/engine.h"
+
 namespace tavex {
 
 ChildWindow* fdataWindow = nullptr;
@@ -14,6 +16,10 @@ int probeEnabled = 0;
 PrintService* printService = nullptr;
 MainWindow* mainWindow = nullptr;
 Dialogs* dialogs = nullptr;
-ExpressionEngine expressionEngine;
+
+ExpressionEngine& programEngine() {
+  static ExpressionEngine engine;
+  return engine;
+}
 
 }  // namespace tavex

@@ -1,5 +1,6 @@
-// The shell's globals, through which the windows and the plot procedure find
-// each other. All start at zero or null and are touched only on the
+// The shell's globals, through which the commands and the child windows find
+// each other; a pass of the plot procedure gets what it needs of them in its
+// PlotContext. All start at zero or null and are touched only on the
 // user-interface thread.
 #pragma once
 
@@ -7,12 +8,13 @@
 
 namespace tavex {
 
-class DataBox;      // an open data box (data/)
+class DataBox;      // an open data box (ui/)
 class ChildWindow;  // a window opened by openChildWindow (platform/)
 struct GraphFrame;  // graphics/graph_frame.h
 class PrintService; // plot/print.h: the system's printers
 class MainWindow;   // app/main_window.h
-class Dialogs;      // platform/dialogs.h
+class Dialogs;      // plot/dialogs.h
+class ExpressionEngine;  // expr/engine.h
 
 extern ChildWindow* fdataWindow;  // FunctionData box window last opened
 extern DataBox* fdataBox;         // non-null exactly while that box is open
@@ -26,7 +28,9 @@ extern int probeEnabled;          // set after a whole plot was drawn on screen
 extern PrintService* printService;
 extern MainWindow* mainWindow;    // the main window while it exists
 extern Dialogs* dialogs;          // where message boxes go; the main window's
-// The program's one expression engine: its variables live for the whole run.
-extern ExpressionEngine expressionEngine;
+
+// The program's one expression engine: its variables persist for the whole
+// run. Everything in the program that evaluates f reaches it through here.
+ExpressionEngine& programEngine();
 
 }  // namespace tavex

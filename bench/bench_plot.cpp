@@ -6,13 +6,19 @@
 #include <QImage>
 #include <cstdlib>
 
-#include "app/shell_globals.h"
 #include "data/records.h"
+#include "expr/engine.h"
 #include "graphics/graph_frame.h"
 #include "platform/paint_device_window.h"
 #include "plot/plot.h"
 
 namespace {
+
+// The program's engine, for this test program.
+tavex::ExpressionEngine& testEngine() {
+  static tavex::ExpressionEngine engine;
+  return engine;
+}
 
 using namespace tavex;
 
@@ -22,7 +28,8 @@ void BM_DrawPassIntoImage(benchmark::State& state) {
   QImage image(800, 600, QImage::Format_RGB32);
   PaintDeviceWindow window(&image, 800, 600);
   GraphFrame frame(&window);
-  for (auto _ : state) plot(frame, 0, 0);
+  const PlotContext context{.engine = testEngine()};
+  for (auto _ : state) plot(context, frame, kDrawPass, kToWindow);
   finishOutput(frame);
 }
 BENCHMARK(BM_DrawPassIntoImage)->Unit(benchmark::kMillisecond);
@@ -33,12 +40,13 @@ void BM_ProbePassIntoImage(benchmark::State& state) {
   QImage image(800, 600, QImage::Format_RGB32);
   PaintDeviceWindow window(&image, 800, 600);
   GraphFrame frame(&window);
-  plot(frame, 0, 0);
+  PlotContext context{.engine = testEngine()};
+  context.probeEnabled = plot(context, frame, kDrawPass, kToWindow).probeEnabled;
   int x = 80;
   for (auto _ : state) {
-    lastMouseX = x;
-    lastMouseY = 300;
-    plot(frame, 1, 0);
+    context.mouseX = x;
+    context.mouseY = 300;
+    plot(context, frame, kProbePass, kToWindow);
     x = x < 480 ? x + 1 : 80;
   }
   finishOutput(frame);

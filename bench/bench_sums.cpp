@@ -63,9 +63,10 @@ void BM_DefaultDrawPass(benchmark::State& state) {
     // The whole pass, drawn into a recording canvas.
     RecordingWindow window;
     GraphFrame frame(&window);
-    plot(frame, 0, 0);
+    const PassResult pass =
+        plot(PlotContext{.engine = engine()}, frame, kDrawPass, kToWindow);
     finishOutput(frame);
-    benchmark::DoNotOptimize(lastPassReport().evaluations);
+    benchmark::DoNotOptimize(pass.report.evaluations);
   }
   state.counters["evaluations"] = 501 + 362;
 }

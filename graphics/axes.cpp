@@ -41,6 +41,47 @@ std::string tickLabel(const GraphFrame& frame, double value) {
   return text;
 }
 
+// Distances of the labels from the frame, in tick units, and half a line.
+struct LabelSpacing {
+  double dx = 0;
+  double dy = 0;
+  int halfLine = 0;
+};
+
+// The labels under the x ticks 0 to t1, centred on them.
+void xTickLabels(GraphFrame& frame, double x0, double stepX, int t1, const LabelSpacing& spacing) {
+  for (long long i = 0; i <= t1; ++i) {
+    const std::string label = tickLabel(frame, x0 + static_cast<double>(i) * stepX);
+    frame.applyTextColours();
+    const int w = frame.measureText(label);
+    const int tickX = frame.mapX(static_cast<double>(i));
+    frame.drawText(tickX - w / 2, frame.mapY(-spacing.dy) - spacing.halfLine, label);
+    frame.moveTo(frame.unmapX(tickX + w - w / 2, kNoClamp), -spacing.dy);
+  }
+}
+
+// The x axis label, centred under the middle of the tick labels.
+void xAxisLabel(GraphFrame& frame, int t1, std::string_view xlab, const LabelSpacing& spacing) {
+  const double xc = t1 / 2 + 0.5;
+  frame.applyTextColours();
+  const int width = frame.measureText(xlab);
+  const int xcDev = frame.mapX(xc);
+  frame.drawText(xcDev - width / 2, frame.mapY(-2 * spacing.dy) - spacing.halfLine, xlab);
+  frame.moveTo(frame.unmapX(xcDev + width - width / 2, kNoClamp), -2 * spacing.dy);
+}
+
+// The labels left of the y ticks 0 to t2, right-aligned at one x.
+void yTickLabels(GraphFrame& frame, double y0, double stepY, int t2, const LabelSpacing& spacing) {
+  const int rightEnd = frame.mapX(-spacing.dx);
+  for (long long i = 0; i <= t2; ++i) {
+    const std::string label = tickLabel(frame, y0 + static_cast<double>(i) * stepY);
+    frame.applyTextColours();
+    const int w = frame.measureText(label);
+    frame.drawText(rightEnd - w, frame.mapY(static_cast<double>(i)) - spacing.halfLine, label);
+    frame.moveTo(frame.unmapX(rightEnd, kNoClamp), static_cast<double>(i));
+  }
+}
+
 }  // namespace
 
 GraphSettings readGraphSettings(const DataEntry* graphData) {
@@ -68,17 +109,19 @@ void drawGraph(GraphFrame& frame, const DataEntry* graphData) {
 void drawGraph(GraphFrame& frame, const GraphSettings& graph) {
   frame.setWorld(graph.x0, graph.x1, graph.y0, graph.y1, graph.n);
 
-  const int remembered = frame.penIndex;
-  frame.selectPen(frame.framePenIndex);
-  if (graph.y0 * graph.y1 < 0) {
-    frame.moveTo(graph.x0, 0);
-    frame.lineTo(graph.x1, 0);
+  {
+    // The axes through the origin, where it lies inside the window.
+    IndexGuard keep(frame, kKeepPen);
+    frame.selectPen(frame.framePenIndex);
+    if (graph.y0 * graph.y1 < 0) {
+      frame.moveTo(graph.x0, 0);
+      frame.lineTo(graph.x1, 0);
+    }
+    if (graph.x0 * graph.x1 < 0) {
+      frame.moveTo(0, graph.y0);
+      frame.lineTo(0, graph.y1);
+    }
   }
-  if (graph.x0 * graph.x1 < 0) {
-    frame.moveTo(0, graph.y0);
-    frame.lineTo(0, graph.y1);
-  }
-  frame.selectPen(remembered);
 
   drawTicks(frame, graph.t1, graph.t2, graph.tsize);
   drawTicks(frame, saturatedProduct(graph.t1, graph.tt1), saturatedProduct(graph.t2, graph.tt2),
@@ -88,7 +131,7 @@ void drawGraph(GraphFrame& frame, const GraphSettings& graph) {
 }
 
 void drawTicks(GraphFrame& frame, int countX, int countY, int size) {
-  const int remembered = frame.penIndex;
+  IndexGuard keep(frame, kKeepPen);
   frame.selectPen(frame.framePenIndex);
   // The product of the three is 0 exactly when one of them is.
   if (countX != 0 && countY != 0 && size != 0) {
@@ -108,7 +151,6 @@ void drawTicks(GraphFrame& frame, int countX, int countY, int size) {
     }
     restoreWorld(frame);
   }
-  frame.selectPen(remembered);
 }
 
 void drawLabels(GraphFrame& frame, double x0, double x1, double y0, double y1, int t1, int t2,
@@ -117,55 +159,26 @@ void drawLabels(GraphFrame& frame, double x0, double x1, double y0, double y1, i
   const int spanX = t1 > 0 ? t1 : 1;
   const double stepY = t2 > 0 ? (y1 - y0) / t2 : 1;
   const int spanY = t2 > 0 ? t2 : 1;
+  {
+    IndexGuard keep(frame, kKeepPen | kKeepBrush);
+    frame.selectPen(frame.framePenIndex);
+    frame.selectBrush(5);     // labels on white
+    frame.setClip(kClipOff);  // labels lie outside the frame
 
-  const int rememberedPen = frame.penIndex;
-  const int rememberedBrush = frame.brushIndex;
-  frame.selectPen(frame.framePenIndex);
-  frame.selectBrush(5);  // labels on white
-  frame.setClip(0);      // labels lie outside the frame
+    saveWorld(frame);
+    frame.setWorld(0, spanX, 0, spanY, frame.points);
+    const LabelSpacing spacing{.dx = 2.5 * frame.charWidthWorld,
+                               .dy = 2 * frame.lineHeightWorld,
+                               .halfLine = frame.lineHeight / 2};
+    if (t1 > 0) xTickLabels(frame, x0, stepX, t1, spacing);
+    xAxisLabel(frame, t1, xlab, spacing);
+    if (t2 > 0) yTickLabels(frame, y0, stepY, t2, spacing);
 
-  saveWorld(frame);
-  frame.setWorld(0, spanX, 0, spanY, frame.points);
-  const double dx = 2.5 * frame.charWidthWorld;
-  const double dy = 2 * frame.lineHeightWorld;
-  const int halfLine = frame.lineHeight / 2;
-
-  if (t1 > 0) {
-    for (long long i = 0; i <= t1; ++i) {
-      const std::string label = tickLabel(frame, x0 + static_cast<double>(i) * stepX);
-      frame.applyTextColours();
-      const int w = frame.measureText(label);
-      const int tickX = frame.mapX(static_cast<double>(i));
-      frame.drawText(tickX - w / 2, frame.mapY(-dy) - halfLine, label);
-      frame.moveTo(frame.unmapX(tickX + w - w / 2, 0), -dy);
-    }
+    frame.drawTextAt(-2 * spacing.dx, t2 / 2 + 0.5, kAlignRight, ylab);
+    const std::int64_t titleShare = static_cast<std::int64_t>(t1) * frame.titlePercent;
+    frame.drawTextAt(static_cast<double>(titleShare) * 0.01, t2 + spacing.dy, kAlignCentre, title);
   }
-
-  const double xc = t1 / 2 + 0.5;
-  frame.applyTextColours();
-  const int xlabWidth = frame.measureText(xlab);
-  const int xcDev = frame.mapX(xc);
-  frame.drawText(xcDev - xlabWidth / 2, frame.mapY(-2 * dy) - halfLine, xlab);
-  frame.moveTo(frame.unmapX(xcDev + xlabWidth - xlabWidth / 2, 0), -2 * dy);
-
-  if (t2 > 0) {
-    const int rightEnd = frame.mapX(-dx);
-    for (long long i = 0; i <= t2; ++i) {
-      const std::string label = tickLabel(frame, y0 + static_cast<double>(i) * stepY);
-      frame.applyTextColours();
-      const int w = frame.measureText(label);
-      frame.drawText(rightEnd - w, frame.mapY(static_cast<double>(i)) - halfLine, label);
-      frame.moveTo(frame.unmapX(rightEnd, 0), static_cast<double>(i));
-    }
-  }
-
-  frame.drawTextAt(-2 * dx, t2 / 2 + 0.5, kAlignRight, ylab);
-  const std::int64_t titleShare = static_cast<std::int64_t>(t1) * frame.titlePercent;
-  frame.drawTextAt(static_cast<double>(titleShare) * 0.01, t2 + dy, kAlignCentre, title);
-
-  frame.selectPen(rememberedPen);
-  frame.selectBrush(rememberedBrush);
-  frame.setClip(1);
+  frame.setClip(kClipOn);
   restoreWorld(frame);
 }
 

@@ -1,8 +1,9 @@
 // The small drawing interface through which all graphics reach a device.
-// It follows the conventions of a GDI device context: integer device units,
-// origin top-left, y downwards; lineTo leaves out its end point; rectangles,
-// regions and clip rectangles have exclusive right and bottom edges; text is
-// drawn opaque, its cell filled with the background colour.
+// Its rules are those the pictures were laid out for: integer device units,
+// origin top-left, y downwards; a line leaves out its end point, so that a
+// polyline draws each joint once; rectangles, regions and clip rectangles
+// cover left <= x < right and top <= y < bottom; text is drawn in opaque
+// cells, each filled with the background colour before the glyphs go on.
 #pragma once
 
 #include <cstdint>
@@ -35,9 +36,9 @@ struct Size {
   friend bool operator==(const Size&, const Size&) = default;
 };
 
-// Drawing tools are device-independent values, as GDI pens, brushes and
-// regions are: they can be made before a device exists and used on any.
-// `valid` tells a made tool from an empty slot.
+// Drawing tools are plain values, not tied to a device: they can be made
+// before a canvas exists and used on any. `valid` tells a made tool from an
+// empty slot.
 struct Pen {
   Rgb colour;
   int width = 1;  // device units; 0 and 1 both mean one unit
@@ -70,9 +71,10 @@ struct TextMetrics {
   friend bool operator==(const TextMetrics&, const TextMetrics&) = default;
 };
 
-// A logical font request in the manner of a GDI LOGFONT. A negative height
-// asks for that character (em) height, a positive one for that cell height;
-// width 0 means the face's natural average character width.
+// A font request in device units. A negative height asks for that character
+// (em) height, a positive one for that cell height; width 0 means the face's
+// natural average character width, another width stretches or narrows the
+// face to that average.
 struct FontDescription {
   int height = 0;
   int width = 0;
@@ -136,7 +138,9 @@ class Canvas {
   virtual DeviceResolution resolution() = 0;
 };
 
-// A window that lends its client area as a canvas (GetDC / ReleaseDC).
+// A window that lends its client area as a canvas for the length of a pass:
+// acquireCanvas before drawing, releaseCanvas after, which also shows the
+// result.
 class DeviceWindow {
  public:
   virtual ~DeviceWindow() = default;

@@ -46,6 +46,16 @@ inline constexpr int kFontItalic = 2;
 inline constexpr int kFontUnderline = 4;
 inline constexpr int kFontStrikeOut = 8;
 
+// Named values of the 0/1 flags that the frame's operations take as ints.
+inline constexpr int kClipOff = 0;     // setFrame, setClip: no clip region
+inline constexpr int kClipOn = 1;      //   clip to the frame
+inline constexpr int kPlaceOnly = 0;   // setPanel: place the panel, draw nothing
+inline constexpr int kDecorate = 1;    //   also fill it and draw its border
+inline constexpr int kNoClamp = 0;     // unmapX, unmapY: any device value
+inline constexpr int kClamp = 1;       //   the world window's edge outside the frame
+inline constexpr int kDeviceDpi = 0;   // createScaledFont: dots per millimetre of the device
+inline constexpr int kLogicalDpi = 1;  //   the device's logical dots per inch
+
 // Mapped device coordinates are saturated to [-limit, limit] so that huge or
 // non-finite world values give a defined coordinate that every canvas can
 // take; a NaN maps to -limit.
@@ -84,36 +94,50 @@ using CurveFunction = std::function<double(double)>;
 struct GraphFrame {
   explicit GraphFrame(DeviceWindow* window = nullptr) : window(window) {}
 
-  std::array<Pen, kPenCount> pens{};
-  std::array<Brush, kBrushCount> brushes{};
-  int printing = 0;
-  int penWidth = 1;
+  // Device and drawing tools. dc is where drawing goes: the window's canvas,
+  // or the printer's while printing (screenDc then keeps the window's).
   DeviceWindow* window = nullptr;
   Canvas* dc = nullptr;
   Canvas* screenDc = nullptr;
   Canvas* printerDc = nullptr;
+  int printing = 0;
+  int colourOutput = 1;  // 0 while printing in black and white
+  int penWidth = 1;
+  std::array<Pen, kPenCount> pens{};
+  std::array<Brush, kBrushCount> brushes{};
   FontHandle font;
   TextMetrics textMetrics;
-  Size textExtent;
-  int charWidth = 0;
-  int lineHeight = 0;
-  int lineStartX = 0;
-  int cursorX = 0;
-  int cursorY = 0;
-  int titlePercent = 50;
   Rect clientRect;
-  Rect frameRect;
   Region clientRegion;
   Region frameRegion;
-  int brushIndex = 0;
+  int clipActive = 1;  // 1 while frameRegion clips the drawing
+  int clientWidth = 0;
+  int clientHeight = 0;
+  int deviceWidth = 0;  // the surface the frame percentages refer to
+  int deviceHeight = 0;
+  double deviceAspect = 1.0;
+
+  // Colour indices into the palettes, with the window's copies kept while
+  // printing.
+  int brushIndex = 0;       // also the text background colour
   int savedBrushIndex = 0;
-  int textColourIndex = 0;
+  int textColourIndex = 0;  // into penPalette
   int savedTextColourIndex = 0;
-  int framePenIndex = 0;
+  int framePenIndex = 0;    // frames, axes and ticks
   int savedFramePenIndex = 0;
   int penIndex = 0;
   int savedPenIndex = 0;
-  int colourOutput = 1;
+
+  // Mapping: the frame (device units, frameTop < frameBottom), the world
+  // window on it, and the current point in both.
+  Rect frameRect;
+  int frameLeft = 0;
+  int frameRight = 0;
+  int frameBottom = 0;
+  int frameTop = 0;
+  int frameHeight = 0;
+  int frameWidth = 0;
+  double frameAspect = 1.0;
   double x0 = 0;
   double x1 = 0;
   double y0 = 0;
@@ -122,28 +146,24 @@ struct GraphFrame {
   double yRange = 0;
   double xScale = 0;
   double yScale = 0;
-  std::array<double, 4> savedWorld{};
+  double worldAspect = 0;
+  std::array<double, 4> savedWorld{};  // x0, x1, y0, y1 while ticks use tick units
   double charWidthWorld = 0;
   double lineHeightWorld = 0;
-  int frameLeft = 0;
-  int frameRight = 0;
-  int frameBottom = 0;
-  int frameTop = 0;
-  int frameHeight = 0;
-  int frameWidth = 0;
+  int points = 0;  // curve steps
   double currentX = 0;
   double currentY = 0;
   int currentDevX = 0;
   int currentDevY = 0;
-  int clientWidth = 0;
-  int clientHeight = 0;
-  int deviceWidth = 0;
-  int deviceHeight = 0;
-  double deviceAspect = 1.0;
-  double frameAspect = 1.0;
-  double worldAspect = 0;
-  int points = 0;
-  int clipActive = 1;
+
+  // Text cursor and the font's cell sizes.
+  Size textExtent;  // of the last text measured
+  int charWidth = 0;
+  int lineHeight = 0;
+  int lineStartX = 0;
+  int cursorX = 0;  // top-left corner of the next text
+  int cursorY = 0;
+  int titlePercent = 50;
   char labelFormat[16] = "%.6g";
 
   // Frame and mapping.
@@ -184,6 +204,31 @@ struct GraphFrame {
   void drawText(int x, int y, std::string_view text);
   // Clip to frameRegion (on) or nothing (off), recorded in clipActive.
   void setClip(int on);
+};
+
+// What an IndexGuard puts back.
+inline constexpr int kKeepPen = 1;
+inline constexpr int kKeepBrush = 2;
+
+// Remembers the frame's pen and/or brush index and selects them again when it
+// goes, through selectPen and selectBrush, so the colour rule holds for the
+// restoring as well.
+class IndexGuard {
+ public:
+  IndexGuard(GraphFrame& frame, int keep)
+      : frame_(frame), keep_(keep), pen_(frame.penIndex), brush_(frame.brushIndex) {}
+  ~IndexGuard() {
+    if ((keep_ & kKeepPen) != 0) frame_.selectPen(pen_);
+    if ((keep_ & kKeepBrush) != 0) frame_.selectBrush(brush_);
+  }
+  IndexGuard(const IndexGuard&) = delete;
+  IndexGuard& operator=(const IndexGuard&) = delete;
+
+ private:
+  GraphFrame& frame_;
+  const int keep_;
+  const int pen_;
+  const int brush_;
 };
 
 }  // namespace tavex

@@ -54,7 +54,7 @@ void GraphFrame::setPanel(Panel& panel, int decorate) {
     if (isPenIndex(panel.penIndex)) penIndex = panel.penIndex;
     if (isPenIndex(panel.textColourIndex)) textColourIndex = panel.textColourIndex;
   }
-  setFrame(panel.leftPct, panel.rightPct, panel.bottomPct, panel.topPct, 1);
+  setFrame(panel.leftPct, panel.rightPct, panel.bottomPct, panel.topPct, kClipOn);
   cursorX = panel.cursorX;
   cursorY = panel.cursorY;
   if (decorate == 0) return;
@@ -63,12 +63,14 @@ void GraphFrame::setPanel(Panel& panel, int decorate) {
     selectBrush(panel.brushIndex);
     if (dc != nullptr && isBrushIndex(brushIndex)) dc->fillRegion(frameRegion, brushes[brushIndex]);
   }
-  setClip(0);
-  const int remembered = penIndex;
-  selectPen(framePenIndex);
-  if (dc != nullptr) dc->rectangle(frameLeft, frameTop, frameRight, frameBottom);
-  setClip(1);
-  selectPen(remembered);
+  setClip(kClipOff);
+  {
+    // Ends with the panel's own pen selected again.
+    IndexGuard keep(*this, kKeepPen);
+    selectPen(framePenIndex);
+    if (dc != nullptr) dc->rectangle(frameLeft, frameTop, frameRight, frameBottom);
+    setClip(kClipOn);
+  }
 
   lineStartX = cursorX = frameLeft + charWidth;
   cursorY = frameTop + lineHeight / 3;
@@ -78,12 +80,11 @@ void GraphFrame::setPanel(Panel& panel, int decorate) {
 
 void GraphFrame::drawBorder(int index) {
   const bool clipWasOn = clipActive == 1;
-  if (clipWasOn) setClip(0);
-  const int remembered = penIndex;
+  if (clipWasOn) setClip(kClipOff);
+  IndexGuard keep(*this, kKeepPen);
   selectPen(index == -1 ? framePenIndex : index);
   if (dc != nullptr) dc->rectangle(frameLeft, frameTop, frameRight, frameBottom);
-  if (clipWasOn) setClip(1);
-  selectPen(remembered);
+  if (clipWasOn) setClip(kClipOn);
 }
 
 void GraphFrame::moveTo(double x, double y) {

@@ -12,12 +12,12 @@ ChildWindow::ChildWindow(ChildProcedure procedure, const QString& title, QWidget
     : ImageWindow(owner, Qt::Window), procedure_(procedure) {
   setWindowTitle(title);
   // The window's default font, from which a data box takes its layout and its
-  // button's caption, is the general font in bold, as the system font of a
-  // classic window's device context is.
+  // button's caption, is the general font in bold: the data boxes were laid
+  // out for a bold system font.
   QFont general = font();
   general.setBold(true);
   setFont(general);
-  // Moves are reported without a button held, as the window system does.
+  // Mouse moves arrive with no button held too: the probe follows the pointer.
   setMouseTracking(true);
 }
 

@@ -1,8 +1,9 @@
 // The one kind of window the menu commands open: the data boxes and the plot
 // windows. Each is a top-level window owned by the main window (it stays
-// above it and goes with it), with a backing image as its client area. Its
-// events reach one shared procedure as messages, in the manner of a window
-// class's window procedure.
+// above it and goes with it), with a backing image as its client area. Every
+// window of this kind hands its events (destroy, size, a control's
+// notification, mouse move, left button press) to one shared function, the
+// child procedure, which decides by the window what they mean.
 #pragma once
 
 #include <QString>

@@ -282,7 +282,8 @@ FontHandle QPainterCanvas::selectFont(FontHandle font) {
 }
 
 void QPainterCanvas::deleteFont(FontHandle font) {
-  // A selected font stays in use until another is selected, as in GDI.
+  // Deleting the selected font is ignored: it stays in use until another is
+  // selected.
   if (font == selectedFont_) return;
   fonts_.erase(font.id);
 }

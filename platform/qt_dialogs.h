@@ -1,7 +1,7 @@
 // The message boxes on Qt: modal QMessageBox windows owned by one widget.
 #pragma once
 
-#include "platform/dialogs.h"
+#include "plot/dialogs.h"
 
 class QWidget;
 

@@ -41,6 +41,15 @@ class QtPrinterDevice : public PrinterDevice {
     }
     return true;
   }
+  bool abort() override {
+    if (!canvas_) return true;
+    // Asked before the painter lets go of the printer, which would send the
+    // job. Qt's PDF and CUPS print engines cannot drop a job: there abort()
+    // says no, and the page is sent as it stands.
+    const bool dropped = printer_.abort();
+    canvas_.reset();
+    return dropped;
+  }
   std::string error() override { return error_; }
 
  private:

@@ -21,11 +21,12 @@ std::string lowerSuffix(const std::string& path) {
 }
 
 // Draws one screen pass, as a click into a plot window of that size does.
-void drawOn(QPaintDevice* device, int width, int height) {
+PassResult drawOn(const PlotContext& context, QPaintDevice* device, int width, int height) {
   PaintDeviceWindow window(device, width, height);
   GraphFrame frame(&window);
-  plot(frame, 0, 0);
+  PassResult pass = plot(context, frame, kDrawPass, kToWindow);
   finishOutput(frame);
+  return pass;
 }
 
 }  // namespace
@@ -35,7 +36,8 @@ bool renderableExtension(const std::string& path) {
   return s == "png" || s == "svg" || s == "pdf";
 }
 
-bool renderPlotToFile(const std::string& path, int width, int height, std::string& error) {
+bool renderPlotToFile(const PlotContext& context, const std::string& path, int width, int height,
+                      PassResult& pass, std::string& error) {
   const std::string suffix = lowerSuffix(path);
   const QString file = QString::fromStdString(path);
   if (!renderableExtension(path)) {
@@ -55,7 +57,7 @@ bool renderPlotToFile(const std::string& path, int width, int height, std::strin
     image.fill(Qt::white);
     image.setDotsPerMeterX(3780);  // 96 dots per inch, as the screen
     image.setDotsPerMeterY(3780);
-    drawOn(&image, width, height);
+    pass = drawOn(context, &image, width, height);
     if (!image.save(file, "PNG")) {
       error = "cannot write '" + path + "'";
       return false;
@@ -69,7 +71,7 @@ bool renderPlotToFile(const std::string& path, int width, int height, std::strin
     svg.setViewBox(QRect(0, 0, width, height));
     svg.setResolution(96);
     svg.setTitle("Tavex plot");
-    drawOn(&svg, width, height);
+    pass = drawOn(context, &svg, width, height);
     return true;
   }
   QPdfWriter pdf(file);
@@ -77,7 +79,7 @@ bool renderPlotToFile(const std::string& path, int width, int height, std::strin
   pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
   pdf.setPageSize(QPageSize(QSizeF(width * 72.0 / 96.0, height * 72.0 / 96.0), QPageSize::Point,
                             QString(), QPageSize::ExactMatch));
-  drawOn(&pdf, width, height);
+  pass = drawOn(context, &pdf, width, height);
   return true;
 }
 

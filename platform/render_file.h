@@ -4,11 +4,16 @@
 
 #include <string>
 
+#include "plot/plot.h"
+
 namespace tavex {
 
-// Returns false with a message in error when the extension is unknown or the
-// file cannot be written. Needs a Qt GUI application (offscreen is enough).
-bool renderPlotToFile(const std::string& path, int width, int height, std::string& error);
+// Draws one screen pass in context into the file at path and sets pass to
+// what it produced. Returns false with a message in error when the extension
+// is unknown or the file cannot be written. Needs a Qt GUI application
+// (offscreen is enough).
+bool renderPlotToFile(const PlotContext& context, const std::string& path, int width, int height,
+                      PassResult& pass, std::string& error);
 
 // Whether a path ends in an extension renderPlotToFile knows.
 bool renderableExtension(const std::string& path);

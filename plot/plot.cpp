@@ -3,153 +3,49 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <string>
 
-#include "app/shell_globals.h"
 #include "data/records.h"
 #include "graphics/axes.h"
 #include "plot/print.h"
 #include "plot/sums.h"
-#include "platform/dialogs.h"
 
 namespace tavex {
 
 namespace {
 
-// The four panels of the page; bottom percentages are for the screen and are
-// raised for paper by panelsFor.
-Panel graphPanel{10, 60, 20, 78, 2, 2, 1, 1, 0, 0};
-Panel dataPanel{62, 98, 15, 72, 4, 12, 2, 2, 0, 0};
-Panel functionPanel{10, 60, 81, 90, 3, 2, 1, 1, 0, 0};
-Panel probePanel{62, 98, 75, 90, 4, 12, 1, 1, 0, 0};
+// The four panels of the page.
+struct PageLayout {
+  Panel graph;
+  Panel data;
+  Panel function;
+  Panel probe;
+};
 
-void selectPaperLayout(int toPrinter) {
-  graphPanel.bottomPct = toPrinter ? 35 : 20;
-  dataPanel.bottomPct = toPrinter ? 30 : 15;
-}
+constexpr Panel kFunctionPanel{.leftPct = 10, .rightPct = 60, .bottomPct = 81, .topPct = 90,
+                               .brushIndex = 3, .framePenIndex = 2, .penIndex = 1,
+                               .textColourIndex = 1};
+constexpr Panel kProbePanel{.leftPct = 62, .rightPct = 98, .bottomPct = 75, .topPct = 90,
+                            .brushIndex = 4, .framePenIndex = 12, .penIndex = 1,
+                            .textColourIndex = 1};
 
-PassReport passReport;
+constexpr PageLayout kScreenLayout{
+    .graph = {.leftPct = 10, .rightPct = 60, .bottomPct = 20, .topPct = 78, .brushIndex = 2,
+              .framePenIndex = 2, .penIndex = 1, .textColourIndex = 1},
+    .data = {.leftPct = 62, .rightPct = 98, .bottomPct = 15, .topPct = 72, .brushIndex = 4,
+             .framePenIndex = 12, .penIndex = 2, .textColourIndex = 2},
+    .function = kFunctionPanel,
+    .probe = kProbePanel,
+};
 
-// The print job of the print pass under way (one at a time) and what failed.
-std::unique_ptr<PrinterDevice> printJob;
-bool documentStarted = false;
-bool pageStarted = false;
-std::string printFailure;
-
-void showMessage(const std::string& text, const char* caption) {
-  if (dialogs != nullptr) dialogs->messageBox(text, caption);
-}
-
-// Switches the frame from the main window to the default printer, after the
-// two questions. Answering No to the first leaves the pass on the window.
-void printerBranch(GraphFrame& frame) {
-  const std::string name = printService != nullptr ? printService->defaultPrinterName() : "";
-  if (name.empty()) {
-    // Nothing to print to: say so plainly instead of asking about a made-up name.
-    showMessage(kNoPrinterText, "Note");
-    frame.printing = 0;
-    return;
-  }
-  if (dialogs == nullptr || !dialogs->askYesNo(name, "Shall we print to ")) {
-    frame.printing = 0;
-    return;
-  }
-  frame.colourOutput = 0;
-  if (dialogs->askYesNo("Colour ?", "Notice")) frame.colourOutput = 1;
-
-  printFailure.clear();
-  documentStarted = pageStarted = false;
-  std::string error;
-  printJob = printService->createPrinter(name, error);
-  Canvas* printerCanvas = nullptr;
-  if (!printJob) {
-    printFailure = error.empty() ? "the printer cannot be opened" : error;
-  } else {
-    frame.deviceWidth = printJob->pixelWidth();
-    frame.deviceHeight = printJob->pixelHeight();
-    documentStarted = printJob->startDocument();
-    if (!documentStarted) {
-      printFailure = printJob->error();
-    } else {
-      pageStarted = printJob->startPage();
-      if (!pageStarted) printFailure = printJob->error();
-      else printerCanvas = printJob->canvas();
-    }
-  }
-
-  frame.printing = 1;
-  frame.printerDc = printerCanvas;
-  frame.screenDc = frame.dc;
-  frame.dc = frame.printerDc;  // null when the job failed: the pass then draws into nothing
-  frame.deviceAspect =
-      frame.deviceWidth > 0 ? static_cast<double>(frame.deviceHeight) / frame.deviceWidth : 1.0;
-
-  frame.savedFramePenIndex = frame.framePenIndex;
-  frame.savedTextColourIndex = frame.textColourIndex;
-  frame.savedBrushIndex = frame.brushIndex;
-  frame.savedPenIndex = frame.penIndex;
-  if (frame.colourOutput == 0) {
-    frame.framePenIndex = 0;
-    frame.brushIndex = 5;
-    frame.penIndex = 0;
-    frame.textColourIndex = 0;
-  }
-
-  if (frame.dc != nullptr) {
-    frame.font = createScaledFont(*frame.dc, "Times New Roman", 140, 160, 0, 1);
-    frame.dc->selectFont(frame.font);
-    frame.textMetrics = frame.dc->textMetrics();
-    frame.charWidth = frame.textMetrics.averageCharWidth;
-    frame.lineHeight = frame.textMetrics.height;
-  }
-  frame.cursorY = frame.lineHeight;
-  frame.lineStartX = frame.cursorX = 10 * frame.charWidth;
-}
-
-// Ends the print job and says how it went.
-void endPrintJob(GraphFrame& frame) {
-  if (printJob) {
-    if (pageStarted && !printJob->endPage() && printFailure.empty()) printFailure = printJob->error();
-    if (documentStarted && !printJob->endDocument() && printFailure.empty())
-      printFailure = printJob->error();
-  }
-  printJob.reset();
-  documentStarted = pageStarted = false;
-  frame.printerDc = nullptr;
-  frame.dc = frame.screenDc;
-  frame.deviceWidth = frame.clientWidth;
-  frame.deviceHeight = frame.clientHeight;
-  frame.framePenIndex = frame.savedFramePenIndex;
-  frame.textColourIndex = frame.savedTextColourIndex;
-  frame.brushIndex = frame.savedBrushIndex;
-  frame.penIndex = frame.savedPenIndex;
-  frame.printing = 0;
-  frame.colourOutput = 1;
-  if (frame.dc != nullptr) {
-    // The screen's fixed-pitch font again, for any text that follows.
-    FontDescription fixed;
-    fixed.faceName = "Courier New";
-    frame.font = frame.dc->createFont(fixed);
-    frame.dc->selectFont(frame.font);
-    frame.textMetrics = frame.dc->textMetrics();
-    frame.charWidth = frame.textMetrics.averageCharWidth;
-    frame.lineHeight = frame.textMetrics.height;
-  }
-  showMessage(printFailure.empty() ? std::string(kPrintedText) : "Printing failed: " + printFailure,
-              "Note");
-  printFailure.clear();
-}
-PanelText dataPanelText;
-PanelText probePanelText;
-
-void record(PanelText& panel, const char* text) {
-  if (panel.count >= PanelText::kMaxLines) return;
-  char* line = panel.lines[panel.count++];
-  const size_t n = strnlen(text, sizeof panel.lines[0] - 1);
-  std::memcpy(line, text, n);
-  line[n] = '\0';
-}
+// Paper raises the bottoms of the graph and the data panel.
+constexpr PageLayout kPaperLayout{
+    .graph = {.leftPct = 10, .rightPct = 60, .bottomPct = 35, .topPct = 78, .brushIndex = 2,
+              .framePenIndex = 2, .penIndex = 1, .textColourIndex = 1},
+    .data = {.leftPct = 62, .rightPct = 98, .bottomPct = 30, .topPct = 72, .brushIndex = 4,
+             .framePenIndex = 12, .penIndex = 2, .textColourIndex = 2},
+    .function = kFunctionPanel,
+    .probe = kProbePanel,
+};
 
 // Pens of the plot proper.
 constexpr int kGridPen = 10;
@@ -202,123 +98,15 @@ void releaseTools(GraphFrame& frame) {
   frame.font = FontHandle{};
 }
 
-void vprint(GraphFrame& frame, const char* format, va_list args) {
-  char text[80];  // a formatted line holds at most 79 characters
-  std::vsnprintf(text, sizeof text, format, args);
-  putText(frame, text);
-}
-
-}  // namespace
-
-int curveSegments(int points) { return points > kMaxCurveSegments ? kMaxCurveSegments : points; }
-
-namespace {
-
-void drawPass(GraphFrame& frame, FunctionEvaluator& evaluator, const FunctionInterval& interval,
-              int toPrinter) {
-  prepareDevice(frame, toPrinter);
-
-  if (frame.colourAllowed()) {
-    frame.brushIndex = graphPanel.brushIndex;
-    frame.framePenIndex = graphPanel.framePenIndex;
-    frame.penIndex = graphPanel.penIndex;
-    frame.textColourIndex = graphPanel.textColourIndex;
-  }
-  frame.setFrame(graphPanel.leftPct, graphPanel.rightPct, graphPanel.bottomPct, graphPanel.topPct, 1);
-  frame.drawBorder(-1);
-  drawGraph(frame, graphData);
-
-  frame.selectPen(kCurvePen);
-  frame.plotCurve(evaluator, frame.x0, frame.x1, curveSegments(frame.points));
-
-  RiemannSums sums;
-  if (sumsWanted(interval)) {
-    StepOutlines outlines(frame);
-    sums = computeSums(evaluator, interval, &outlines);
-  }
-
-  dataPanelText.count = 0;
-  frame.setPanel(dataPanel, 1);
-  for (int i = kFdFirstParameter; i < kFdFirstParameter + 5; ++i) {
-    putText(frame, functionData[i].line);
-    frame.newLine(1);
-    record(dataPanelText, functionData[i].line);
-  }
-  if (sumsWanted(interval)) {
-    for (int i : {kFdX1, kFdX2, kFdSteps}) {
-      putText(frame, functionData[i].line);
-      frame.newLine(1);
-      record(dataPanelText, functionData[i].line);
-    }
-    const ReadoutLines readouts = sumReadouts(sums);
-    for (int i = 0; i < readouts.count; ++i) {
-      printLine(frame, "%s", readouts.lines[i]);
-      record(dataPanelText, readouts.lines[i]);
-    }
-  }
-
-  frame.setPanel(functionPanel, 1);
-  putText(frame, functionData[kFdFunction].line);
-  frame.newLine(1);
-
-  if (toPrinter == 0) probeEnabled = 1;
-}
-
-void probePass(GraphFrame& frame, FunctionEvaluator& evaluator) {
-  frame.setPanel(graphPanel, 0);
-  const double x = frame.unmapX(lastMouseX, 1);
-  const double Y = frame.unmapY(lastMouseY, 1);
-  const ProbeReadings r = probeReadings(evaluator, x);
-  const double y = r.y, d1 = r.d1, d2 = r.d2;
-
-  frame.setPanel(probePanel, 1);
-  printText(frame, "x = %.5f", x);
-  printLine(frame, "   Y = %.5f", Y);
-  printLine(frame, "y = f(x) = %.5f", y);
-  printText(frame, "f'(x) = %.5f", d1);
-  printText(frame, "   f\"(x) = %.5f", d2);
-
-  char line[3][120];
-  std::snprintf(line[0], sizeof line[0], "x = %.5f   Y = %.5f", x, Y);
-  std::snprintf(line[1], sizeof line[1], "y = f(x) = %.5f", y);
-  std::snprintf(line[2], sizeof line[2], "f'(x) = %.5f   f\"(x) = %.5f", d1, d2);
-  probePanelText.count = 0;
-  for (const char* l : line) record(probePanelText, l);
-}
-
-}  // namespace
-
-ProbeReadings probeReadings(FunctionEvaluator& evaluator, double x) {
-  ProbeReadings r;
-  r.x = x;
-  r.y = evaluator.evaluate(x);
-  const double fp = evaluator.evaluate(x + probeStep);
-  const double fm = evaluator.evaluate(x - probeStep);
-  r.d1 = (fp - fm) * 500;
-  r.d2 = ((fp - (r.y + r.y)) + fm) * 1000000;
-  return r;
-}
-
-void prepareDevice(GraphFrame& frame, int toPrinter) {
-  // Give back what the previous draw pass of this frame made.
-  releaseTools(frame);
-  if (frame.dc != nullptr && frame.window != nullptr) frame.window->releaseCanvas(frame.dc);
-  frame.dc = nullptr;
-
-  frame.printing = toPrinter;
-  for (int i = 0; i < kPenCount; ++i) frame.pens[i] = makePen(penPalette[i], frame.penWidth);
-  for (int i = 0; i < kBrushCount; ++i) frame.brushes[i] = makeBrush(brushPalette[i]);
-  frame.textColourIndex = 1;
-  frame.framePenIndex = 2;
-  frame.brushIndex = 5;
-
-  if (frame.window == nullptr) return;
+// The window's canvas and its size, with the screen font and a white client
+// area (while colour is allowed).
+void prepareWindow(GraphFrame& frame) {
   frame.dc = frame.window->acquireCanvas();
   frame.screenDc = frame.dc;
   if (frame.dc == nullptr) return;
   Canvas& dc = *frame.dc;
 
-  frame.font = createScaledFont(dc, "Times New Roman", 100, 100, 0, 1);
+  frame.font = createScaledFont(dc, "Times New Roman", 100, 100, 0, kLogicalDpi);
   dc.selectFont(frame.font);
   frame.textMetrics = dc.textMetrics();
   frame.charWidth = frame.textMetrics.averageCharWidth;
@@ -336,8 +124,187 @@ void prepareDevice(GraphFrame& frame, int toPrinter) {
   frame.clientRegion = makeRectRegion(frame.clientRect);
 
   if (frame.colourAllowed()) dc.fillRegion(frame.clientRegion, frame.brushes[frame.brushIndex]);
+}
 
-  if (toPrinter == 1) printerBranch(frame);
+void vprint(GraphFrame& frame, const char* format, va_list args) {
+  char text[80];  // a formatted line holds at most 79 characters
+  std::vsnprintf(text, sizeof text, format, args);
+  putText(frame, text);
+}
+
+// One line of the data panel: written at the cursor and kept in the result.
+void dataLine(GraphFrame& frame, PanelText& panel, const char* text) {
+  putText(frame, text);
+  frame.newLine(1);
+  panel.add(text);
+}
+
+void writeDataPanel(GraphFrame& frame, const PageLayout& layout, bool withSums,
+                    const RiemannSums& sums, PanelText& panel) {
+  Panel data = layout.data;
+  frame.setPanel(data, kDecorate);
+  for (int i = kFdFirstParameter; i < kFdFirstParameter + 5; ++i)
+    dataLine(frame, panel, functionData[i].line);
+  if (!withSums) return;
+  for (int i : {kFdX1, kFdX2, kFdSteps}) dataLine(frame, panel, functionData[i].line);
+  const ReadoutLines readouts = sumReadouts(sums);
+  for (int i = 0; i < readouts.count; ++i) {
+    printLine(frame, "%s", readouts.lines[i]);
+    panel.add(readouts.lines[i]);
+  }
+}
+
+// One call of plot: what it works with, and the result it fills in.
+class Pass {
+ public:
+  Pass(const PlotContext& context, GraphFrame& frame, int toPrinter)
+      : context_(context),
+        frame_(frame),
+        toPrinter_(toPrinter),
+        layout_(toPrinter == kToPrinter ? kPaperLayout : kScreenLayout),
+        interval_(readFunctionInterval()),
+        evaluator_(functionData, context.engine) {
+    result_.probeEnabled = context.probeEnabled;
+  }
+
+  void draw();
+  void probe();
+  // The result, with the report of the evaluations made.
+  PassResult finish(int probe);
+
+ private:
+  const PlotContext& context_;
+  GraphFrame& frame_;
+  const int toPrinter_;
+  const PageLayout& layout_;
+  const FunctionInterval interval_;
+  FunctionEvaluator evaluator_;
+  PassResult result_;
+};
+
+void Pass::draw() {
+  GraphFrame& frame = frame_;
+  prepareDevice(frame, toPrinter_, context_.printJob);
+
+  const Panel& graph = layout_.graph;
+  if (frame.colourAllowed()) {
+    frame.brushIndex = graph.brushIndex;
+    frame.framePenIndex = graph.framePenIndex;
+    frame.penIndex = graph.penIndex;
+    frame.textColourIndex = graph.textColourIndex;
+  }
+  frame.setFrame(graph.leftPct, graph.rightPct, graph.bottomPct, graph.topPct, kClipOn);
+  frame.drawBorder(-1);
+  drawGraph(frame, graphData);
+
+  frame.selectPen(kCurvePen);
+  frame.plotCurve(evaluator_, frame.x0, frame.x1, curveSegments(frame.points));
+
+  RiemannSums sums;
+  if (sumsWanted(interval_)) {
+    StepOutlines outlines(frame);
+    sums = computeSums(evaluator_, interval_, &outlines);
+  }
+  writeDataPanel(frame, layout_, sumsWanted(interval_), sums, result_.dataPanel);
+
+  Panel function = layout_.function;
+  frame.setPanel(function, kDecorate);
+  putText(frame, functionData[kFdFunction].line);
+  frame.newLine(1);
+
+  if (toPrinter_ == kToWindow) result_.probeEnabled = 1;
+}
+
+void Pass::probe() {
+  GraphFrame& frame = frame_;
+  Panel graph = layout_.graph;
+  frame.setPanel(graph, kPlaceOnly);
+  const double x = frame.unmapX(context_.mouseX, kClamp);
+  const double Y = frame.unmapY(context_.mouseY, kClamp);
+  result_.probe = probeReadings(evaluator_, x);
+  const ProbeText text = probeText(result_.probe, Y);
+
+  Panel probe = layout_.probe;
+  frame.setPanel(probe, kDecorate);
+  printText(frame, "%s", text.x.c_str());
+  printLine(frame, "%s", text.height.c_str());
+  printLine(frame, "%s", text.value.c_str());
+  printText(frame, "%s", text.slope.c_str());
+  printText(frame, "%s", text.curvature.c_str());
+
+  result_.probePanel.add((text.x + text.height).c_str());
+  result_.probePanel.add(text.value.c_str());
+  result_.probePanel.add((text.slope + text.curvature).c_str());
+}
+
+PassResult Pass::finish(int probe) {
+  result_.ran = true;
+  result_.report.drawPass = probe == kDrawPass;
+  result_.report.evaluations = evaluator_.evaluationCount();
+  result_.report.failures = evaluator_.failureCount();
+  result_.report.firstFailure = evaluator_.firstFailure();
+  return result_;
+}
+
+// "%.5f" of value after label, whole however long.
+std::string fixed5(const char* label, double value) {
+  const int n = std::snprintf(nullptr, 0, "%s%.5f", label, value);
+  std::string text(static_cast<size_t>(n > 0 ? n : 0), '\0');
+  std::snprintf(text.data(), text.size() + 1, "%s%.5f", label, value);
+  return text;
+}
+
+}  // namespace
+
+void PanelText::add(const char* text) {
+  if (count >= kMaxLines) return;
+  char* line = lines[count++];
+  const size_t n = strnlen(text, sizeof lines[0] - 1);
+  std::memcpy(line, text, n);
+  line[n] = '\0';
+}
+
+int curveSegments(int points) { return points > kMaxCurveSegments ? kMaxCurveSegments : points; }
+
+ProbeReadings probeReadings(FunctionEvaluator& evaluator, double x) {
+  ProbeReadings r;
+  r.x = x;
+  r.y = evaluator.evaluate(x);
+  const double fp = evaluator.evaluate(x + probeStep);
+  const double fm = evaluator.evaluate(x - probeStep);
+  r.d1 = (fp - fm) * 500;
+  r.d2 = ((fp - (r.y + r.y)) + fm) * 1000000;
+  return r;
+}
+
+ProbeText probeText(const ProbeReadings& readings, double height) {
+  return ProbeText{
+      .x = fixed5("x = ", readings.x),
+      .height = fixed5("   Y = ", height),
+      .value = fixed5("y = f(x) = ", readings.y),
+      .slope = fixed5("f'(x) = ", readings.d1),
+      .curvature = fixed5("   f\"(x) = ", readings.d2),
+  };
+}
+
+void prepareDevice(GraphFrame& frame, int toPrinter, PrintJob* job) {
+  // Give back what the previous draw pass of this frame made.
+  releaseTools(frame);
+  if (frame.dc != nullptr && frame.window != nullptr) frame.window->releaseCanvas(frame.dc);
+  frame.dc = nullptr;
+
+  frame.printing = toPrinter;
+  for (int i = 0; i < kPenCount; ++i) frame.pens[i] = makePen(penPalette[i], frame.penWidth);
+  for (int i = 0; i < kBrushCount; ++i) frame.brushes[i] = makeBrush(brushPalette[i]);
+  frame.textColourIndex = 1;
+  frame.framePenIndex = 2;
+  frame.brushIndex = 5;
+
+  if (frame.window == nullptr) return;
+  prepareWindow(frame);
+  if (frame.dc == nullptr) return;
+
+  if (toPrinter == kToPrinter) switchToPrinter(frame, job);
 
   frame.penIndex = 0;
   if (frame.dc == nullptr) return;
@@ -346,16 +313,10 @@ void prepareDevice(GraphFrame& frame, int toPrinter) {
   frame.dc->selectPen(frame.pens[0]);
 }
 
-void setPenWidth(GraphFrame& frame, int width) {
-  frame.penWidth = width;
-  for (int i = 0; i < kPenCount; ++i) frame.pens[i] = makePen(penPalette[i], width);
-  if (frame.printerDc != nullptr) frame.printerDc->selectPen(frame.pens[0]);
-}
-
 void finishOutput(GraphFrame& frame) {
   setPenWidth(frame, 1);
   releaseTools(frame);
-  if (frame.printing == 1) endPrintJob(frame);
+  if (frame.printing == 1) switchToWindow(frame);
   if (frame.dc != nullptr && frame.font) frame.dc->deleteFont(frame.font);
   frame.font = FontHandle{};
   if (frame.dc != nullptr && frame.window != nullptr) frame.window->releaseCanvas(frame.dc);
@@ -386,28 +347,22 @@ void printLine(GraphFrame& frame, const char* format, ...) {
   frame.cursorX = frame.lineStartX;
 }
 
-void plot(GraphFrame& frame, int probe, int toPrinter) {
-  const FunctionInterval interval = readFunctionInterval();
-  FunctionEvaluator evaluator(functionData, expressionEngine);
-  selectPaperLayout(toPrinter);
-  if (toPrinter == 1) setPenWidth(frame, 3);
+PassResult plot(const PlotContext& context, GraphFrame& frame, int probe, int toPrinter) {
+  Pass pass(context, frame, toPrinter);
+  if (toPrinter == kToPrinter) setPenWidth(frame, 3);
 
-  if (probe == 0) {
-    drawPass(frame, evaluator, interval, toPrinter);
-  } else if (toPrinter == 0 && probeEnabled == 1) {
-    probePass(frame, evaluator);
+  if (probe == kDrawPass) {
+    pass.draw();
+  } else if (toPrinter == kToWindow && context.probeEnabled == 1) {
+    pass.probe();
   } else {
-    return;
+    PassResult nothing;
+    nothing.probeEnabled = context.probeEnabled;
+    return nothing;
   }
-  passReport.drawPass = probe == 0;
-  passReport.evaluations = evaluator.evaluationCount();
-  passReport.failures = evaluator.failureCount();
-  passReport.firstFailure = evaluator.firstFailure();
-  if (toPrinter == 1) finishOutput(frame);
+  PassResult result = pass.finish(probe);
+  if (toPrinter == kToPrinter) finishOutput(frame);
+  return result;
 }
-
-const PassReport& lastPassReport() { return passReport; }
-const PanelText& lastDataPanelText() { return dataPanelText; }
-const PanelText& lastProbePanelText() { return probePanelText; }
 
 }  // namespace tavex

@@ -1,12 +1,26 @@
 // The plot procedure: a draw pass (graph, curve, step rectangles, data and
 // function panels) or a probe pass (x, Y, f, f' and f" under the pointer),
-// on the frame's window or on a printer.
+// on the frame's window or on a printer. A pass takes what it needs from the
+// program through a PlotContext and returns what it produced as a PassResult;
+// it keeps nothing between calls except what the frame holds.
 #pragma once
 
+#include <string>
+
+#include "expr/engine.h"
 #include "expr/function_evaluator.h"
 #include "graphics/graph_frame.h"
 
 namespace tavex {
+
+class PrintJob;
+
+// plot's probe argument: a draw pass or a probe pass.
+inline constexpr int kDrawPass = 0;
+inline constexpr int kProbePass = 1;
+// plot's toPrinter argument: the frame's window or a printer.
+inline constexpr int kToWindow = 0;
+inline constexpr int kToPrinter = 1;
 
 inline constexpr double probeStep = 0.001;
 
@@ -26,39 +40,73 @@ struct ProbeReadings {
 };
 ProbeReadings probeReadings(FunctionEvaluator& evaluator, double x);
 
-// probe 0: draw pass; 1: probe pass at (lastMouseX, lastMouseY).
-// toPrinter 0: the frame's window; 1: the printer.
-void plot(GraphFrame& frame, int probe, int toPrinter);
+// The probe readout in the pieces the probe panel writes one after the
+// other: "x = …" "   Y = …" on the first line, "y = f(x) = …" on the second,
+// "f'(x) = …" "   f\"(x) = …" on the third. Not cut: the panel cuts each
+// piece at 79 characters, the command line prints them whole.
+struct ProbeText {
+  std::string x;
+  std::string height;  // the pointer's Y
+  std::string value;
+  std::string slope;
+  std::string curvature;
+};
+ProbeText probeText(const ProbeReadings& readings, double height);
 
-// Makes the frame's device and drawing tools ready for a draw pass.
-void prepareDevice(GraphFrame& frame, int toPrinter);
+// What a pass needs from the program around it.
+struct PlotContext {
+  ExpressionEngine& engine;  // f is evaluated in it; its variables persist
+  int mouseX = 0;            // the pointer in the frame's window, for a probe pass
+  int mouseY = 0;
+  int probeEnabled = 0;      // a probe pass runs only while this is 1
+  // The job a printer pass draws into; without an accepted one, a printer
+  // pass draws the paper layout on the frame's window.
+  PrintJob* printJob = nullptr;
+};
 
-// Releases what prepareDevice made and gives the device back to the window.
-void finishOutput(GraphFrame& frame);
-
-// Text at the frame's text cursor.
-void putText(GraphFrame& frame, const char* text);
-void printText(GraphFrame& frame, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void printLine(GraphFrame& frame, const char* format, ...) __attribute__((format(printf, 2, 3)));
-
-// What the last pass's evaluations of f came to: firstFailure().recorded is
-// false when every evaluation was accepted. Kept for the status bar.
+// What the evaluations of f in a pass came to: firstFailure.recorded is
+// false when every evaluation was accepted.
 struct PassReport {
   bool drawPass = false;
   long long evaluations = 0;
   long long failures = 0;
   EvaluationFailure firstFailure;
 };
-const PassReport& lastPassReport();
 
-// Lines the last draw pass wrote into the data panel, in order (for the
-// command line, which prints what the panel shows).
+// Lines of a panel as they were written, in order.
 struct PanelText {
   static constexpr int kMaxLines = 16;
   char lines[kMaxLines][120];
   int count = 0;
+  // Keeps a copy of text, cut to 119 characters; lines past kMaxLines are dropped.
+  void add(const char* text);
 };
-const PanelText& lastDataPanelText();
-const PanelText& lastProbePanelText();
+
+// What one call of plot produced.
+struct PassResult {
+  bool ran = false;       // false for a probe pass while the probe is not enabled
+  PassReport report;      // the pass's evaluations of f
+  PanelText dataPanel;    // draw pass: the data panel's lines
+  PanelText probePanel;   // probe pass: the probe panel's three lines
+  ProbeReadings probe;    // probe pass: what was read under the pointer
+  int probeEnabled = 0;   // the probe flag after the pass: 1 after a draw pass to the window
+};
+
+// probe: kDrawPass or kProbePass (at context.mouseX, mouseY).
+// toPrinter: kToWindow or kToPrinter (paper layout, on context.printJob).
+PassResult plot(const PlotContext& context, GraphFrame& frame, int probe, int toPrinter);
+
+// Makes the frame's device and drawing tools ready for a draw pass; with
+// toPrinter, switches to the job's printer when there is an accepted job.
+void prepareDevice(GraphFrame& frame, int toPrinter, PrintJob* job = nullptr);
+
+// Releases what prepareDevice made, switches a printing frame back to its
+// window and gives the device back to the window.
+void finishOutput(GraphFrame& frame);
+
+// Text at the frame's text cursor.
+void putText(GraphFrame& frame, const char* text);
+void printText(GraphFrame& frame, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void printLine(GraphFrame& frame, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 }  // namespace tavex

@@ -1,5 +1,6 @@
-// Printing one page: the print service and printer device the print pass
-// reaches through, and the operations that make and release a frame's pens.
+// Printing one page: the print service and printer device a print job goes
+// through, the print command's questions, the job itself, and the operations
+// that switch a frame to the printer and back.
 #pragma once
 
 #include <memory>
@@ -7,6 +8,8 @@
 
 #include "graphics/canvas.h"
 #include "graphics/graph_frame.h"
+#include "plot/dialogs.h"
+#include "plot/plot.h"
 
 namespace tavex {
 
@@ -22,6 +25,9 @@ class PrinterDevice {
   virtual bool startPage() = 0;
   virtual bool endPage() = 0;
   virtual bool endDocument() = 0;
+  // Drops the document under way so that nothing of it is printed; false
+  // when the printer cannot drop it (the document then ends as it stands).
+  virtual bool abort() = 0;
   virtual std::string error() = 0;
 };
 
@@ -35,12 +41,77 @@ class PrintService {
                                                        std::string& error) = 0;
 };
 
-// Remakes the frame's 26 pens width wide and selects pen 0 into the printer.
-void setPenWidth(GraphFrame& frame, int width);
-
-// Texts of the print pass's message boxes.
+// Texts of the print command's message boxes.
 inline constexpr const char* kNoPrinterText =
     "No printer is configured. Set up a default printer and choose Print again.";
 inline constexpr const char* kPrintedText = "Printing is Finished";
+
+// The answers to the print command's two questions.
+struct PrintChoice {
+  bool print = false;   // Yes to the printer's name
+  bool colour = false;  // Yes to "Colour ?"
+  std::string printer;
+};
+
+// Asks whether to print to the default printer, then whether in colour. With
+// no printer configured it says so instead and asks nothing.
+PrintChoice askPrintQuestions(Dialogs& dialogs, PrintService& printers);
+
+// One document of one page on a printer. Made from the user's choice: when
+// the user chose to print, the document and its page are begun at once;
+// otherwise there is no job. The page and the document are ended when the job
+// goes, however the pass that prints into it ends, unless end() or abort()
+// came first.
+class PrintJob {
+ public:
+  PrintJob(PrintService& printers, const PrintChoice& choice);
+  ~PrintJob();
+  PrintJob(const PrintJob&) = delete;
+  PrintJob& operator=(const PrintJob&) = delete;
+
+  bool accepted() const { return choice_.print; }
+  int colourOutput() const { return choice_.colour ? 1 : 0; }
+  bool hasPrinter() const { return device_ != nullptr; }
+  int pixelWidth() const { return width_; }
+  int pixelHeight() const { return height_; }
+  // The page's canvas; null when the printer or its document could not be begun.
+  Canvas* canvas() const;
+
+  // Ends the page and the document; returns why the job failed, empty when it
+  // printed. Failing to begin counts.
+  std::string end();
+  // Drops the job so that nothing is printed; false when the printer cannot
+  // drop it (see PrinterDevice::abort).
+  bool abort();
+
+ private:
+  PrintChoice choice_;
+  std::unique_ptr<PrinterDevice> device_;
+  int width_ = 0;
+  int height_ = 0;
+  bool documentStarted_ = false;
+  bool pageStarted_ = false;
+  bool finished_ = false;
+  std::string failure_;
+};
+
+// The print command's pass on its frame: the two questions, the draw pass for
+// paper on the chosen printer (or on the frame's window when the user says
+// No), then the end of the job and a message saying how it went.
+PassResult printPlot(const PlotContext& context, GraphFrame& frame, Dialogs& dialogs,
+                     PrintService& printers);
+
+// Remakes the frame's 26 pens width wide and selects pen 0 into the printer.
+void setPenWidth(GraphFrame& frame, int width);
+
+// The printer part of prepareDevice: moves the frame from its window onto the
+// job's page with the paper font, keeping the window's colour indices; black
+// on white unless the job is in colour. Without an accepted job the frame
+// stays on its window (printing 0).
+void switchToPrinter(GraphFrame& frame, PrintJob* job);
+
+// The printer part of finishOutput: back to the window, its size, colour
+// indices and the fixed-pitch font.
+void switchToWindow(GraphFrame& frame);
 
 }  // namespace tavex

@@ -90,7 +90,7 @@ TEST_F(DataBoxes, StepsChangedThroughTheButtonReachTheNextPlotCall) {
 
   ChildWindow* plot = openPlot();
   click(plot, {300, 200});
-  const std::vector<std::string> panel = lines(lastDataPanelText());
+  const std::vector<std::string> panel = lines(main->lastDrawPass().dataPanel);
   EXPECT_NE(std::find(panel.begin(), panel.end(), "n    = 20"), panel.end());
 }
 

@@ -19,12 +19,12 @@
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
-#include "data/data_box.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
-#include "platform/scripted_dialogs.h"
 #include "plot/plot.h"
+#include "plot/scripted_dialogs.h"
+#include "ui/data_box.h"
 
 namespace tavex::testing {
 

@@ -98,7 +98,7 @@ TEST_F(PlotWindows, TheProbeAtThePanelsEdgesShowsTheDefaultValues) {
   };
   for (const Case& c : cases) {
     moveMouse(plot, c.at);
-    EXPECT_EQ(lines(lastProbePanelText()), c.lines);
+    EXPECT_EQ(lines(main->lastProbePass().probePanel), c.lines);
   }
 }
 

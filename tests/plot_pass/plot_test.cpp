@@ -4,20 +4,25 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_globals.h"
 #include "data/records.h"
+#include "expr/engine.h"
 #include "graphics/recording_canvas.h"
 #include "plot/plot.h"
 
 namespace tavex {
 namespace {
 
+// The program's engine, for this test program.
+ExpressionEngine& testEngine() {
+  static ExpressionEngine engine;
+  return engine;
+}
+
 class PlotPass : public ::testing::Test {
  protected:
   void SetUp() override {
     initFunctionData();
     initGraphData();
-    probeEnabled = 0;
   }
   void TearDown() override { finishOutput(frame); }
   void setFunctionData(int index, const char* line) { acceptLine(functionData[index], line); }
@@ -35,22 +40,29 @@ class PlotPass : public ::testing::Test {
   static std::vector<std::string> panelLines(const PanelText& p) {
     return std::vector<std::string>(p.lines, p.lines + p.count);
   }
+  // A pass as the shell runs it: the probe flag is kept from pass to pass.
+  void run(GraphFrame& on, int probe, int toPrinter) {
+    last = plot(context, on, probe, toPrinter);
+    context.probeEnabled = last.probeEnabled;
+  }
   void probeAt(int x, int y) {
-    lastMouseX = x;
-    lastMouseY = y;
+    context.mouseX = x;
+    context.mouseY = y;
     window.canvas.clear();
-    plot(frame, 1, 0);
+    run(frame, kProbePass, kToWindow);
   }
 
   RecordingWindow window;
   GraphFrame frame{&window};
+  PlotContext context{.engine = testEngine()};
+  PassResult last;
 };
 
 const Rgb kGreen{0, 255, 0}, kRed{255, 0, 0}, kCyan{0, 255, 255}, kMagenta{255, 0, 255};
 
 TEST_F(PlotPass, DefaultDrawPassShowsCurveStepsPanelsAndEnablesTheProbe) {
-  plot(frame, 0, 0);
-  EXPECT_EQ(probeEnabled, 1);
+  run(frame, kDrawPass, kToWindow);
+  EXPECT_EQ(context.probeEnabled, 1);
   EXPECT_EQ(linesIn(kRed).size(), 500u);       // the curve
   EXPECT_EQ(linesIn(kGreen).size(), 13u);      // grid lines at x1 and after each step
   EXPECT_EQ(linesIn(kCyan).size(), 24u);       // two segments per step
@@ -68,7 +80,7 @@ TEST_F(PlotPass, DefaultDrawPassShowsCurveStepsPanelsAndEnablesTheProbe) {
       "e    = 1",          "x1   = 1",          "x2   = 4",          "n    = 12",
       "SumU  = 5.4857108520", "SumL  = 4.8272055958", "SumT  = 5.1564582239",
       "SumM  = 5.1686823794", "SumS  = 5.1646833897", "Exact = 5.1646028130"};
-  EXPECT_EQ(panelLines(lastDataPanelText()), expected);
+  EXPECT_EQ(panelLines(last.dataPanel), expected);
   // The function line is the last text of the pass, in the function panel.
   ASSERT_FALSE(texts().empty());
   EXPECT_EQ(texts().back(), functionData[kFdFunction].line);
@@ -77,7 +89,7 @@ TEST_F(PlotPass, DefaultDrawPassShowsCurveStepsPanelsAndEnablesTheProbe) {
   ASSERT_FALSE(fills.empty());
   EXPECT_EQ(fills.front().rect, (Rect{0, 0, 800, 600}));
   EXPECT_EQ(fills.front().brush.colour, (Rgb{255, 255, 255}));
-  EXPECT_FALSE(lastPassReport().firstFailure.recorded);
+  EXPECT_FALSE(last.report.firstFailure.recorded);
 }
 
 TEST_F(PlotPass, StepOutlinesTakeTheirColourFromTheLargerAndSmallerEndValue) {
@@ -86,7 +98,7 @@ TEST_F(PlotPass, StepOutlinesTakeTheirColourFromTheLargerAndSmallerEndValue) {
   setFunctionData(kFdX1, "x1   = -1");
   setFunctionData(kFdX2, "x2   = 1");
   setFunctionData(kFdSteps, "n    = 2");
-  plot(frame, 0, 0);
+  run(frame, kDrawPass, kToWindow);
   frame.setFrame(10, 60, 20, 78, 1);  // back to the graph panel's mapping
   const int top = frame.mapY(1), bottom = frame.mapY(0);
   const int left = frame.mapX(-1), middle = frame.mapX(0), right = frame.mapX(1);
@@ -111,25 +123,25 @@ TEST_F(PlotPass, StepOutlinesTakeTheirColourFromTheLargerAndSmallerEndValue) {
 
 TEST_F(PlotPass, FewStepsAndOddStepsChangeTheDataPanel) {
   setFunctionData(kFdSteps, "n    = 1");
-  plot(frame, 0, 0);
-  EXPECT_EQ(lastDataPanelText().count, 5);
+  run(frame, kDrawPass, kToWindow);
+  EXPECT_EQ(last.dataPanel.count, 5);
   EXPECT_TRUE(linesIn(kCyan).empty());
   EXPECT_EQ(linesIn(kRed).size(), 500u);
   EXPECT_EQ(texts().back(), functionData[kFdFunction].line);
 
   window.canvas.clear();
   setFunctionData(kFdSteps, "n    = 3");
-  plot(frame, 0, 0);
-  ASSERT_EQ(lastDataPanelText().count, 13);
-  for (int i = 0; i < lastDataPanelText().count; ++i)
-    EXPECT_EQ(std::string(lastDataPanelText().lines[i]).rfind("SumS", 0), std::string::npos);
+  run(frame, kDrawPass, kToWindow);
+  ASSERT_EQ(last.dataPanel.count, 13);
+  for (int i = 0; i < last.dataPanel.count; ++i)
+    EXPECT_EQ(std::string(last.dataPanel.lines[i]).rfind("SumS", 0), std::string::npos);
 }
 
 TEST_F(PlotPass, ProbeReadsTheCurveUnderThePointer) {
   probeAt(0, 0);  // before any draw pass: nothing happens
   EXPECT_TRUE(window.canvas.calls().empty());
 
-  plot(frame, 0, 0);
+  run(frame, kDrawPass, kToWindow);
   struct Probe {
     int x, y;
     std::vector<std::string> lines;
@@ -141,13 +153,13 @@ TEST_F(PlotPass, ProbeReadsTheCurveUnderThePointer) {
   for (const auto& p : probes) {
     SCOPED_TRACE(p.x);
     probeAt(p.x, p.y);
-    EXPECT_EQ(panelLines(lastProbePanelText()), p.lines);
-    EXPECT_EQ(lastPassReport().evaluations, 3);
+    EXPECT_EQ(panelLines(last.probePanel), p.lines);
+    EXPECT_EQ(last.report.evaluations, 3);
   }
   probeAt(400, 0);
-  EXPECT_NE(std::string(lastProbePanelText().lines[0]).find("   Y = 3.00000"), std::string::npos);
+  EXPECT_NE(std::string(last.probePanel.lines[0]).find("   Y = 3.00000"), std::string::npos);
   probeAt(400, 599);
-  EXPECT_NE(std::string(lastProbePanelText().lines[0]).find("   Y = 0.00000"), std::string::npos);
+  EXPECT_NE(std::string(last.probePanel.lines[0]).find("   Y = 0.00000"), std::string::npos);
   // The probe draws only in the probe panel, clipped to it.
   for (const auto& c : window.canvas.callsOf(CallKind::TextOut)) {
     ASSERT_TRUE(c.clip.has_value());
@@ -165,16 +177,16 @@ TEST_F(PlotPass, CurveSegmentsFollowTheGraphDataUpToTheCap) {
     window.canvas.clear();
     graphData[kGdPoints] = makeEntry(graphData[kGdPoints].name, c.n);
     setFunctionData(kFdSteps, "n    = 1");
-    plot(frame, 0, 0);
+    run(frame, kDrawPass, kToWindow);
     EXPECT_EQ(linesIn(kRed).size(), c.segments);
-    EXPECT_EQ(lastPassReport().evaluations, static_cast<long long>(c.segments) + 1);
+    EXPECT_EQ(last.report.evaluations, static_cast<long long>(c.segments) + 1);
   }
 }
 
 TEST_F(PlotPass, EvaluationFailuresAreReported) {
   setFunctionData(kFdFunction, "y    = exp(a*sin(b*x)))");
-  plot(frame, 0, 0);
-  const PassReport& r = lastPassReport();
+  run(frame, kDrawPass, kToWindow);
+  const PassReport& r = last.report;
   EXPECT_TRUE(r.drawPass);
   EXPECT_EQ(r.evaluations, 501 + 362);
   EXPECT_EQ(r.failures, r.evaluations);
@@ -185,12 +197,12 @@ TEST_F(PlotPass, EvaluationFailuresAreReported) {
 TEST_F(PlotPass, PaperLayoutRaisesTheGraphAndDataPanels) {
   // The first rectangle of a pass is the graph panel's border, the second the
   // data panel's.
-  plot(frame, 0, 0);
+  run(frame, kDrawPass, kToWindow);
   const auto screen = window.canvas.callsOf(CallKind::Rectangle);
   window.canvas.clear();
-  probeEnabled = 0;
+  context.probeEnabled = 0;
   GraphFrame paper(&window);
-  plot(paper, 0, 1);
+  run(paper, kDrawPass, kToPrinter);
   const auto printed = window.canvas.callsOf(CallKind::Rectangle);
   ASSERT_GE(screen.size(), 2u);
   ASSERT_GE(printed.size(), 2u);
@@ -198,7 +210,7 @@ TEST_F(PlotPass, PaperLayoutRaisesTheGraphAndDataPanels) {
   EXPECT_EQ(printed[0].rect.bottom, 390);  // 35 %
   EXPECT_EQ(screen[1].rect.bottom, 510);   // 15 %
   EXPECT_EQ(printed[1].rect.bottom, 420);  // 30 %
-  EXPECT_EQ(probeEnabled, 0);     // only a screen pass enables the probe
+  EXPECT_EQ(context.probeEnabled, 0);  // only a screen pass enables the probe
   EXPECT_EQ(paper.dc, nullptr);   // a printer pass gives its device back at the end
   EXPECT_EQ(window.acquired, 1);  // the screen frame still holds its own
 }

@@ -10,16 +10,22 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/shell_globals.h"
 #include "data/records.h"
+#include "expr/engine.h"
 #include "platform/paint_device_window.h"
 #include "platform/qt_print_service.h"
-#include "platform/scripted_dialogs.h"
+#include "plot/scripted_dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
 
 namespace tavex {
 namespace {
+
+// The program's engine, for this test program.
+ExpressionEngine& testEngine() {
+  static ExpressionEngine engine;
+  return engine;
+}
 
 std::string env(const char* name) {
   const char* v = std::getenv(name);
@@ -78,20 +84,14 @@ class Printing : public ::testing::Test {
     if (env("TAVEX_CUPS_DIR").empty()) GTEST_SKIP() << "needs the private print scheduler (run by ctest)";
     initFunctionData();
     initGraphData();
-    dialogs = &script;
-    printService = &service;
     mainImage.fill(Qt::black);
-  }
-  void TearDown() override {
-    dialogs = nullptr;
-    printService = nullptr;
   }
   void print(std::initializer_list<bool> answers, const char* documentName) {
     script.answers.assign(answers.begin(), answers.end());
     service.documentName = documentName;
     PaintDeviceWindow mainWindow(&mainImage, 640, 480);
     GraphFrame frame(&mainWindow);
-    plot(frame, 0, 1);
+    printPlot(PlotContext{.engine = testEngine()}, frame, script, service);
   }
   std::string lastMessage() {
     return script.shown.empty() ? "" : script.shown.back().text + " | " + script.shown.back().caption;

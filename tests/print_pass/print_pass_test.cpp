@@ -6,15 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "app/shell_globals.h"
 #include "data/records.h"
+#include "expr/engine.h"
 #include "graphics/recording_canvas.h"
-#include "platform/scripted_dialogs.h"
+#include "plot/scripted_dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
 
 namespace tavex {
 namespace {
+
+// The program's engine, for this test program.
+ExpressionEngine& testEngine() {
+  static ExpressionEngine engine;
+  return engine;
+}
 
 struct FakePrinter : PrinterDevice {
   RecordingCanvas* canvas_;
@@ -33,6 +39,7 @@ struct FakePrinter : PrinterDevice {
   bool startPage() override { return step("startPage"); }
   bool endPage() override { return step("endPage"); }
   bool endDocument() override { return step("endDocument"); }
+  bool abort() override { return step("abort"); }
   std::string error() override { return failAt + " failed"; }
 };
 
@@ -61,18 +68,11 @@ class PrintPass : public ::testing::Test {
   void SetUp() override {
     initFunctionData();
     initGraphData();
-    dialogs = &script;
-    printService = &service;
-    probeEnabled = 0;
-  }
-  void TearDown() override {
-    dialogs = nullptr;
-    printService = nullptr;
   }
   void print(std::vector<bool> answers) {
     script.answers.assign(answers.begin(), answers.end());
     GraphFrame frame(&mainWindow);
-    plot(frame, 0, 1);
+    last = printPlot(PlotContext{.engine = testEngine()}, frame, script, service);
     EXPECT_EQ(frame.printing, 0);
     EXPECT_EQ(frame.colourOutput, 1);
     EXPECT_EQ(frame.penWidth, 1);
@@ -98,6 +98,7 @@ class PrintPass : public ::testing::Test {
   ScriptedDialogs script;
   FakeService service;
   RecordingWindow mainWindow{640, 480};
+  PassResult last;
 };
 
 TEST_F(PrintPass, YesYesPrintsOneColourPageInThePaperLayout) {
@@ -125,7 +126,7 @@ TEST_F(PrintPass, YesYesPrintsOneColourPageInThePaperLayout) {
   ASSERT_EQ(screenFills.size(), 1u);
   EXPECT_EQ(screenFills[0].rect, (Rect{0, 0, 640, 480}));
   EXPECT_TRUE(mainWindow.canvas.callsOf(CallKind::TextOut).empty());
-  EXPECT_EQ(probeEnabled, 0);
+  EXPECT_EQ(last.probeEnabled, 0);
 }
 
 TEST_F(PrintPass, YesNoPrintsBlackOnWhite) {
@@ -179,6 +180,19 @@ TEST_F(PrintPass, FailuresAreReportedNotCalledSuccess) {
   service.name = "";
   print({});
   EXPECT_EQ(script.shown.size(), 1u);
+}
+
+TEST_F(PrintPass, AJobEndsItsPageAndDocumentWhenItGoesUnlessAborted) {
+  const PrintChoice choice{.print = true, .colour = true, .printer = "Office Laser"};
+  { PrintJob job(service, choice); }
+  {
+    PrintJob job(service, choice);
+    EXPECT_TRUE(job.abort());
+  }
+  EXPECT_EQ(service.log,
+            (std::vector<std::string>{"create Office Laser", "startDocument", "startPage", "endPage",
+                                      "endDocument", "create Office Laser", "startDocument",
+                                      "startPage", "abort"}));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "plot/dialogs.h"
 
 namespace tavex {
 

@@ -11,7 +11,6 @@
 #include <span>
 
 #include "data/records.h"
-#include "graphics/canvas.h"
 
 class QPushButton;
 
@@ -19,7 +18,9 @@ namespace tavex {
 
 class ChildWindow;
 
-// Notification codes of the controls, as the window procedure sees them.
+// What a control tells its box window through ChildWindow::notify: a
+// double-click in the list, a change of the edit field's text, a click of
+// the button.
 inline constexpr int kListDoubleClick = 2;
 inline constexpr int kEditUpdate = 0x400;
 inline constexpr int kButtonClicked = 0;
@@ -65,7 +66,13 @@ class DataBox {
   DataEntry* record = nullptr;
   QFont font;             // fixed pitch, on the list and the edit field
   QFont fontDescription;  // the system fixed-pitch font it was made from
-  TextMetrics textMetrics;  // of the box window's default font
+  // Metrics of the box window's default font, from which the layout is made.
+  struct TextMetrics {
+    int averageCharWidth = 0;
+    int height = 0;
+    int ascent = 0;
+    int descent = 0;
+  } textMetrics;
   char text[kTextSize] = {};
   char buttonText[40] = {};
   int built = 0;
@@ -91,8 +98,9 @@ class DataBox {
 };
 
 // Makes a data box for record in window (a child window just opened), stores
-// it in fdataBox or gdataBox by the record it edits, then builds the controls.
-// Returns the box, or null (nothing stored) for a record that is neither.
-DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window);
+// it in slot (the shell's fdataBox or gdataBox), then builds the controls.
+// Returns the box, or null (nothing stored) without a window.
+DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window,
+                     DataBox*& slot);
 
 }  // namespace tavex

@@ -1,4 +1,4 @@
-#include "data/data_box.h"
+#include "ui/data_box.h"
 
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/shell_globals.h"
 #include "platform/child_window.h"
 #include "platform/edge_sizer.h"
 
@@ -145,13 +144,53 @@ void DataBox::closeControls() {
   button = nullptr;
 }
 
-DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window) {
-  DataBox** slot = nullptr;
-  if (record.data() == functionData && record.size() == kFunctionDataEntries)
-    slot = &fdataBox;
-  else if (record.data() == graphData && record.size() == kGraphDataEntries)
-    slot = &gdataBox;
-  if (slot == nullptr || window == nullptr) return nullptr;
+namespace {
+
+// The list, the button and the edit field, placed from the window font's
+// cell height H and average width W, with the fixed-pitch font on the list
+// and the field.
+void buildControls(DataBox& box, std::span<DataEntry> record, ChildWindow* window) {
+  const int count = box.count();
+  int longest = 0;
+  for (int i = 0; i <= count; ++i)
+    longest = std::max(longest, static_cast<int>(strnlen(record[i].line, DataEntry::kLineSize)));
+  const int H = box.textMetrics.height;
+  const int W = box.textMetrics.averageCharWidth;
+  const int listWidth = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + longest * W;
+
+  box.list = new DataList(window);
+  box.list->setGeometry(W, 3 * H, listWidth, (count + 1) * H);
+  box.list->setSelectionMode(QAbstractItemView::SingleSelection);
+  box.list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  box.list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box.list->setUniformItemSizes(true);
+  box.list->setTextElideMode(Qt::ElideNone);  // long rows are cut at the edge
+  EdgeSizer::attach(box.list);
+
+  box.button = new QPushButton(QString::fromLatin1(box.buttonText), window);
+  box.button->setGeometry(W, 3 * H - static_cast<int>(1.1 * H), 2 * W, H);
+  QPushButton* button = box.button;
+  QObject::connect(button, &QPushButton::clicked, button,
+                   [window, button] { window->notify(button, kButtonClicked); });
+
+  box.edit = new DataEdit(window);
+  box.edit->setGeometry(W, 3 * H - static_cast<int>(2.5 * H), listWidth, H);
+  EdgeSizer::attach(box.edit);
+
+  box.fontDescription = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  box.font = QFont(box.fontDescription);
+  // Spelled out, so that the controls do not take them from the window's font.
+  box.font.setWeight(box.fontDescription.weight());
+  box.font.setStyle(box.fontDescription.style());
+  box.list->setFont(box.font);
+  box.edit->setFont(box.font);
+}
+
+}  // namespace
+
+DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow* window,
+                     DataBox*& slot) {
+  if (window == nullptr) return nullptr;
 
   auto* box = new DataBox;
   box->window = window;
@@ -166,46 +205,12 @@ DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow
   std::strcpy(box->buttonText, "u");
   box->built = 0;
   box->index = 0;
-  *slot = box;
+  slot = box;
 
-  // The controls.
   box->record = record.data();
   box->entries = static_cast<int>(record.size());
+  buildControls(*box, record, window);
   const int count = box->count();
-  int longest = 0;
-  for (int i = 0; i <= count; ++i)
-    longest = std::max(longest, static_cast<int>(strnlen(record[i].line, DataEntry::kLineSize)));
-  const int H = box->textMetrics.height;
-  const int W = box->textMetrics.averageCharWidth;
-  const int listWidth = window->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + longest * W;
-
-  box->list = new DataList(window);
-  box->list->setGeometry(W, 3 * H, listWidth, (count + 1) * H);
-  box->list->setSelectionMode(QAbstractItemView::SingleSelection);
-  box->list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-  box->list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  box->list->setUniformItemSizes(true);
-  box->list->setTextElideMode(Qt::ElideNone);  // long rows are cut at the edge
-  EdgeSizer::attach(box->list);
-
-  box->button = new QPushButton(QString::fromLatin1(box->buttonText), window);
-  box->button->setGeometry(W, 3 * H - static_cast<int>(1.1 * H), 2 * W, H);
-  QPushButton* button = box->button;
-  QObject::connect(button, &QPushButton::clicked, button,
-                   [window, button] { window->notify(button, kButtonClicked); });
-
-  box->edit = new DataEdit(window);
-  box->edit->setGeometry(W, 3 * H - static_cast<int>(2.5 * H), listWidth, H);
-  EdgeSizer::attach(box->edit);
-
-  box->fontDescription = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  box->font = QFont(box->fontDescription);
-  // Spelled out, so that the controls do not take them from the window's font.
-  box->font.setWeight(box->fontDescription.weight());
-  box->font.setStyle(box->fontDescription.style());
-  box->list->setFont(box->font);
-  box->edit->setFont(box->font);
-
   for (int i = 1; i <= count; ++i)
     box->list->insertItem(i - 1, fromLatin1(record[i].line, DataEntry::kLineSize - 1));
 

@@ -1,6 +1,5 @@
-// The message boxes the program shows, behind a narrow interface so that the
-// commands can be driven by a script in tests. No Qt here: the plot
-// procedure's printing may use it too.
+// The message boxes the program shows, behind a narrow interface: the print
+// command asks its questions through it, and tests answer them from a script.
 #pragma once
 
 #include <string_view>
