@@ -91,13 +91,23 @@ void initGraphData() {
     graphData[i] = makeEntry(kGraphDefaults[i].name, kGraphDefaults[i].value);
 }
 
-const FunctionInterval& readFunctionInterval() {
-  FunctionInterval& fi = functionInterval;
-  fi.x1 = readReal(functionData[kFdX1].value);
-  fi.x2 = readReal(functionData[kFdX2].value);
-  fi.n = readInteger(functionData[kFdSteps].value);
+FunctionInterval intervalOf(const DataEntry* record) {
+  FunctionInterval fi;
+  fi.x1 = readReal(record[kFdX1].value);
+  fi.x2 = readReal(record[kFdX2].value);
+  fi.n = readInteger(record[kFdSteps].value);
   fi.h = (fi.x2 - fi.x1) / static_cast<double>(fi.n);
   return fi;
+}
+
+const FunctionInterval& readFunctionInterval() {
+  functionInterval = intervalOf(functionData);
+  return functionInterval;
+}
+
+const FunctionInterval& readFunctionInterval(const DataEntry* record) {
+  functionInterval = intervalOf(record);
+  return functionInterval;
 }
 
 std::int32_t readInteger(const char* text) {
@@ -115,10 +125,40 @@ std::int32_t readInteger(const char* text) {
 }
 
 double readReal(const char* text) {
+  return readRealWhole(text).value;
+}
+
+NumberReading readRealWhole(const char* text) {
   // strtod in a fixed "C" locale: a desktop toolkit may set the process
   // locale, which would otherwise change the decimal point.
   static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return strtod_l(text ? text : "", nullptr, cLocale);
+  const char* start = text ? text : "";
+  char* end = nullptr;
+  NumberReading r;
+  r.value = strtod_l(start, &end, cLocale);
+  const char* p = end;
+  while (isSpace(*p)) ++p;
+  r.whole = end != start && *p == '\0';
+  return r;
+}
+
+NumberReading readIntegerWhole(const char* text) {
+  NumberReading r;
+  r.value = readInteger(text);
+  const char* p = text ? text : "";
+  while (isSpace(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  const bool hasDigits = *p >= '0' && *p <= '9';
+  const long long limit = negative ? 2147483648LL : 2147483647LL;
+  bool inRange = true;
+  for (long long magnitude = 0; *p >= '0' && *p <= '9'; ++p) {
+    magnitude = magnitude * 10 + (*p - '0');
+    if (magnitude > limit) inRange = false, magnitude = limit;
+  }
+  while (isSpace(*p)) ++p;
+  r.whole = hasDigits && *p == '\0' && inRange;
+  return r;
 }
 
 int findEntry(const DataEntry* record, int entries, std::string_view name) {

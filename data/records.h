@@ -84,6 +84,10 @@ void initGraphData();
 // Reads x1, x2, n from the function data, computes h, stores the result in
 // functionInterval and returns it.
 const FunctionInterval& readFunctionInterval();
+// The same from another copy of the function data (a pass's own).
+const FunctionInterval& readFunctionInterval(const DataEntry* record);
+// The interval of a function data record, without storing it.
+FunctionInterval intervalOf(const DataEntry* record);
 
 // Conversion rules shared by every numeric reader.
 // Integer as atoi reads it (white space, sign, digits; 0 without digits),
@@ -91,6 +95,16 @@ const FunctionInterval& readFunctionInterval();
 std::int32_t readInteger(const char* text);
 // Real as atof reads it in the "C" locale, whatever the process locale is.
 double readReal(const char* text);
+
+// A number as the readers above take it, and whether the text is that number
+// whole: nothing but white space around it, and (for an integer) within the
+// 32-bit range. "pi" reads as 0 and "1e9" as the integer 1, neither whole.
+struct NumberReading {
+  double value = 0.0;
+  bool whole = false;
+};
+NumberReading readIntegerWhole(const char* text);
+NumberReading readRealWhole(const char* text);
 
 // Position of the listed entry (1 to entries - 1) whose name, without its
 // blank padding, is name; -1 when there is none.

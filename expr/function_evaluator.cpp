@@ -35,6 +35,10 @@ FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDa
 }
 
 double FunctionEvaluator::evaluate(double x) {
+  if (monitor_ != nullptr && --monitorCountdown_ == 0) {
+    monitorCountdown_ = monitorEvery_;
+    monitor_->beforeEvaluation(evaluationCount_);
+  }
   ++evaluationCount_;
   if (!std::isfinite(x)) {
     // "x = nan" or "x = inf" is no number of the language; do not run it.

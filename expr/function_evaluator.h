@@ -30,6 +30,15 @@ struct EvaluationFailure {
   int entryColumn = 0;
 };
 
+// Watches the evaluations of a long pass. Told every so many evaluations how
+// many were made before the next; it may end the pass there by throwing, and
+// the evaluator is then left as if that next evaluation had not been asked for.
+class EvaluationMonitor {
+ public:
+  virtual ~EvaluationMonitor() = default;
+  virtual void beforeEvaluation(std::int64_t evaluationsMade) = 0;
+};
+
 class FunctionEvaluator {
  public:
   // Entry number reported for a failure in the composed abscissa statement.
@@ -60,6 +69,13 @@ class FunctionEvaluator {
   // Whether evaluate may replay tapes (on by default); off, every
   // evaluation composes and parses its text.
   void setReplay(bool on) { replay_ = on; }
+
+  // Tells monitor before every `every`-th evaluation (null: nobody).
+  void setMonitor(EvaluationMonitor* monitor, int every = 64) {
+    monitor_ = monitor;
+    monitorEvery_ = every > 0 ? every : 1;
+    monitorCountdown_ = 1;
+  }
 
   int parameterLimit() const { return parameterLimit_; }
   // 0 when the last evaluation was accepted, 1 otherwise.
@@ -109,6 +125,9 @@ class FunctionEvaluator {
   std::int64_t failureCount_ = 0;
   std::int64_t evaluationCount_ = 0;
   std::int64_t replayCount_ = 0;
+  EvaluationMonitor* monitor_ = nullptr;
+  int monitorEvery_ = 64;
+  int monitorCountdown_ = 1;
 };
 
 }  // namespace tavex

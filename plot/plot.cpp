@@ -3,11 +3,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 
 #include "data/records.h"
 #include "graphics/axes.h"
 #include "plot/print.h"
 #include "plot/sums.h"
+#include "plot/warnings.h"
 
 namespace tavex {
 
@@ -139,14 +141,14 @@ void dataLine(GraphFrame& frame, PanelText& panel, const char* text) {
   panel.add(text);
 }
 
-void writeDataPanel(GraphFrame& frame, const PageLayout& layout, bool withSums,
-                    const RiemannSums& sums, PanelText& panel) {
+void writeDataPanel(GraphFrame& frame, const PageLayout& layout, const DataEntry* record,
+                    bool withSums, const RiemannSums& sums, PanelText& panel) {
   Panel data = layout.data;
   frame.setPanel(data, kDecorate);
   for (int i = kFdFirstParameter; i < kFdFirstParameter + 5; ++i)
-    dataLine(frame, panel, functionData[i].line);
+    dataLine(frame, panel, record[i].line);
   if (!withSums) return;
-  for (int i : {kFdX1, kFdX2, kFdSteps}) dataLine(frame, panel, functionData[i].line);
+  for (int i : {kFdX1, kFdX2, kFdSteps}) dataLine(frame, panel, record[i].line);
   const ReadoutLines readouts = sumReadouts(sums);
   for (int i = 0; i < readouts.count; ++i) {
     printLine(frame, "%s", readouts.lines[i]);
@@ -154,31 +156,52 @@ void writeDataPanel(GraphFrame& frame, const PageLayout& layout, bool withSums,
   }
 }
 
+// The records as a pass found them when it started.
+struct RecordsCopy {
+  DataEntry function[kFunctionDataEntries];
+  DataEntry graph[kGraphDataEntries];
+  RecordsCopy(const DataEntry* functionRecord, const DataEntry* graphRecord) {
+    std::copy_n(functionRecord, kFunctionDataEntries, function);
+    std::copy_n(graphRecord, kGraphDataEntries, graph);
+  }
+};
+
 // One call of plot: what it works with, and the result it fills in.
-class Pass {
+class Pass : public EvaluationMonitor {
  public:
   Pass(const PlotContext& context, GraphFrame& frame, int toPrinter)
       : context_(context),
         frame_(frame),
         toPrinter_(toPrinter),
         layout_(toPrinter == kToPrinter ? kPaperLayout : kScreenLayout),
-        interval_(readFunctionInterval()),
-        evaluator_(functionData, context.engine) {
+        records_(context.functionRecord ? context.functionRecord : functionData,
+                 context.graphRecord ? context.graphRecord : graphData),
+        interval_(readFunctionInterval(records_.function)),
+        evaluator_(records_.function, context.engine) {
     result_.probeEnabled = context.probeEnabled;
   }
 
   void draw();
   void probe();
+  // After a monitor ended the pass: where it stopped.
+  void cancel();
   // The result, with the report of the evaluations made.
   PassResult finish(int probe);
 
  private:
+  void beforeEvaluation(std::int64_t evaluationsMade) override {
+    context_.monitor->progress(evaluationsMade, result_.evaluationsExpected);
+  }
+  std::string stepAt(long long evaluationsMade) const;
+
   const PlotContext& context_;
   GraphFrame& frame_;
   const int toPrinter_;
   const PageLayout& layout_;
+  const RecordsCopy records_;
   const FunctionInterval interval_;
   FunctionEvaluator evaluator_;
+  int curveSegments_ = 0;
   PassResult result_;
 };
 
@@ -193,23 +216,29 @@ void Pass::draw() {
     frame.penIndex = graph.penIndex;
     frame.textColourIndex = graph.textColourIndex;
   }
+  result_.report.warnings = entryWarnings(records_.function, records_.graph);
   frame.setFrame(graph.leftPct, graph.rightPct, graph.bottomPct, graph.topPct, kClipOn);
   frame.drawBorder(-1);
-  drawGraph(frame, graphData);
+  drawGraph(frame, records_.graph);
 
+  curveSegments_ = curveSegments(frame.points);
+  result_.evaluationsExpected = drawPassEvaluations(curveSegments_, interval_);
+  if (context_.monitor != nullptr) evaluator_.setMonitor(this);
   frame.selectPen(kCurvePen);
-  frame.plotCurve(evaluator_, frame.x0, frame.x1, curveSegments(frame.points));
+  frame.plotCurve(evaluator_, frame.x0, frame.x1, curveSegments_);
 
   RiemannSums sums;
   if (sumsWanted(interval_)) {
     StepOutlines outlines(frame);
     sums = computeSums(evaluator_, interval_, &outlines);
   }
-  writeDataPanel(frame, layout_, sumsWanted(interval_), sums, result_.dataPanel);
+  evaluator_.setMonitor(nullptr);
+  writeDataPanel(frame, layout_, records_.function, sumsWanted(interval_), sums,
+                 result_.dataPanel);
 
   Panel function = layout_.function;
   frame.setPanel(function, kDecorate);
-  putText(frame, functionData[kFdFunction].line);
+  putText(frame, records_.function[kFdFunction].line);
   frame.newLine(1);
 
   if (toPrinter_ == kToWindow) result_.probeEnabled = 1;
@@ -237,12 +266,42 @@ void Pass::probe() {
   result_.probePanel.add((text.slope + text.curvature).c_str());
 }
 
+void Pass::cancel() {
+  result_.cancelled = true;
+  result_.probeEnabled = 0;  // the picture is unfinished
+  result_.cancelledAt = stepAt(evaluator_.evaluationCount());
+}
+
+// Where the evaluation numbered made (from 0) falls among the pass's parts.
+std::string Pass::stepAt(long long made) const {
+  auto at = [](const char* part, const char* unit, long long k, long long of) {
+    return std::string(part) + ", " + unit + " " + std::to_string(k) + " of " + std::to_string(of);
+  };
+  const long long curve = std::max(curveSegments_, 0) + 1;
+  if (made < curve) return at("the curve", "point", made + 1, curve);
+  made -= curve;
+  const long long n = interval_.n;
+  if (made < kExactPanels * 10) return at("Exact", "panel", made / 10 + 1, kExactPanels);
+  made -= kExactPanels * 10;
+  if (simpsonShown(interval_)) {
+    if (made < n + 1) return at("SumS", "point", made + 1, n + 1);
+    made -= n + 1;
+  }
+  if (made < 3 * n) return at("SumM and SumT", "step", made / 3 + 1, n);
+  made -= 3 * n;
+  return at("SumU and SumL", "step", std::max(made, 1LL), n);
+}
+
 PassResult Pass::finish(int probe) {
   result_.ran = true;
   result_.report.drawPass = probe == kDrawPass;
   result_.report.evaluations = evaluator_.evaluationCount();
   result_.report.failures = evaluator_.failureCount();
   result_.report.firstFailure = evaluator_.firstFailure();
+  if (probe == kDrawPass) {
+    std::string warning = resultWarning(records_.function, context_.engine.symbolTable());
+    if (!warning.empty()) result_.report.warnings.push_back(std::move(warning));
+  }
   return result_;
 }
 
@@ -347,18 +406,28 @@ void printLine(GraphFrame& frame, const char* format, ...) {
   frame.cursorX = frame.lineStartX;
 }
 
-PassResult plot(const PlotContext& context, GraphFrame& frame, int probe, int toPrinter) {
-  Pass pass(context, frame, toPrinter);
-  if (toPrinter == kToPrinter) setPenWidth(frame, 3);
+long long drawPassEvaluations(int curveSegments, const FunctionInterval& interval) {
+  long long total = std::max(curveSegments, 0) + 1;
+  if (!sumsWanted(interval)) return total;
+  const long long n = interval.n;
+  total += kExactPanels * 10 + 3 * n + (n + 1);
+  if (simpsonShown(interval)) total += n + 1;
+  return total;
+}
 
-  if (probe == kDrawPass) {
-    pass.draw();
-  } else if (toPrinter == kToWindow && context.probeEnabled == 1) {
-    pass.probe();
-  } else {
+PassResult plot(const PlotContext& context, GraphFrame& frame, int probe, int toPrinter) {
+  if (probe != kDrawPass && !(toPrinter == kToWindow && context.probeEnabled == 1)) {
     PassResult nothing;
     nothing.probeEnabled = context.probeEnabled;
     return nothing;
+  }
+  Pass pass(context, frame, toPrinter);
+  if (toPrinter == kToPrinter) setPenWidth(frame, 3);
+  try {
+    if (probe == kDrawPass) pass.draw();
+    else pass.probe();
+  } catch (const PassCancelled&) {
+    pass.cancel();
   }
   PassResult result = pass.finish(probe);
   if (toPrinter == kToPrinter) finishOutput(frame);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
@@ -53,6 +54,17 @@ struct ProbeText {
 };
 ProbeText probeText(const ProbeReadings& readings, double height);
 
+// Watches a pass that may take long: told of its progress (evaluations of f
+// made and expected) every so many evaluations, it may end the pass by
+// throwing PassCancelled. The picture keeps what was drawn; no panel is
+// written after that point.
+class PassMonitor {
+ public:
+  virtual ~PassMonitor() = default;
+  virtual void progress(long long evaluationsMade, long long evaluationsExpected) = 0;
+};
+struct PassCancelled {};
+
 // What a pass needs from the program around it.
 struct PlotContext {
   ExpressionEngine& engine;  // f is evaluated in it; its variables persist
@@ -62,6 +74,11 @@ struct PlotContext {
   // The job a printer pass draws into; without an accepted one, a printer
   // pass draws the paper layout on the frame's window.
   PrintJob* printJob = nullptr;
+  PassMonitor* monitor = nullptr;  // told of a draw pass's progress; may cancel it
+  // The records the pass reads, as they stand when it starts (it takes a
+  // copy); null for the program's functionData and graphData.
+  const DataEntry* functionRecord = nullptr;
+  const DataEntry* graphRecord = nullptr;
 };
 
 // What the evaluations of f in a pass came to: firstFailure.recorded is
@@ -71,6 +88,9 @@ struct PassReport {
   long long evaluations = 0;
   long long failures = 0;
   EvaluationFailure firstFailure;
+  // Draw pass: entries that do not read as they look, and a result taken
+  // from another variable than the function line's (see plot/warnings.h).
+  std::vector<std::string> warnings;
 };
 
 // Lines of a panel as they were written, in order.
@@ -90,7 +110,15 @@ struct PassResult {
   PanelText probePanel;   // probe pass: the probe panel's three lines
   ProbeReadings probe;    // probe pass: what was read under the pointer
   int probeEnabled = 0;   // the probe flag after the pass: 1 after a draw pass to the window
+  bool cancelled = false;  // a monitor ended the pass
+  std::string cancelledAt; // where: "SumU and SumL, step 1234 of 1000000"
+  long long evaluationsExpected = 0;  // what the whole pass would have made
 };
+
+// Evaluations of f a draw pass makes: the curve's points, then (n of 2 or
+// more) 300 for Exact, n + 1 for SumS (n even), 3n for SumM and SumT and
+// n + 1 for the rectangle walk.
+long long drawPassEvaluations(int curveSegments, const FunctionInterval& interval);
 
 // probe: kDrawPass or kProbePass (at context.mouseX, mouseY).
 // toPrinter: kToWindow or kToPrinter (paper layout, on context.printJob).

@@ -202,4 +202,25 @@ TEST(RecordLookup, FindEntryByUnpaddedName) {
 }
 
 }  // namespace
+TEST(Conversion, WholeReadingsTellANumberFromATextThatOnlyStartsWithOne) {
+  const struct {
+    const char* text;
+    bool integer;
+    double value;
+    bool whole;
+  } cases[] = {
+      {"12", true, 12, true},          {"  -7  ", true, -7, true},   {"1e9", true, 1, false},
+      {"12 steps", true, 12, false},   {"", true, 0, false},         {"pi", false, 0, false},
+      {"2147483647", true, 2147483647, true}, {"2147483648", true, 2147483647, false},
+      {"-2147483648", true, -2147483648.0, true}, {"2.5", false, 2.5, true},
+      {" 1e-3 ", false, 0.001, true},  {"4x", false, 4, false},      {"-", false, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const NumberReading r = c.integer ? readIntegerWhole(c.text) : readRealWhole(c.text);
+    EXPECT_EQ(r.value, c.value);
+    EXPECT_EQ(r.whole, c.whole);
+  }
+}
+
 }  // namespace tavex

@@ -215,5 +215,71 @@ TEST_F(PlotPass, PaperLayoutRaisesTheGraphAndDataPanels) {
   EXPECT_EQ(window.acquired, 1);  // the screen frame still holds its own
 }
 
+// Ends the pass before the evaluation numbered stopAt.
+struct StopAt : PassMonitor {
+  long long stopAt;
+  long long expected = 0;
+  explicit StopAt(long long at) : stopAt(at) {}
+  void progress(long long made, long long total) override {
+    expected = total;
+    if (made >= stopAt) throw PassCancelled{};
+  }
+};
+
+TEST_F(PlotPass, ACancelledPassSaysWhereItStoppedAndWritesNoPanel) {
+  setFunctionData(kFdSteps, "n    = 1000");
+  const struct {
+    long long at;
+    const char* where;
+  } cases[] = {
+      {64, "the curve, point 65 of 501"},
+      {640, "Exact, panel 14 of 30"},
+      {1280, "SumS, point 480 of 1001"},
+      {3200, "SumM and SumT, step 467 of 1000"},
+      {5120, "SumU and SumL, step 318 of 1000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.where);
+    StopAt monitor(c.at);
+    context.monitor = &monitor;
+    run(frame, kDrawPass, kToWindow);
+    EXPECT_TRUE(last.cancelled);
+    EXPECT_EQ(last.cancelledAt, c.where);
+    EXPECT_EQ(last.report.evaluations, c.at);
+    EXPECT_EQ(last.evaluationsExpected, 501 + 300 + 1001 + 3000 + 1001);
+    EXPECT_EQ(monitor.expected, last.evaluationsExpected);
+    EXPECT_EQ(last.dataPanel.count, 0);
+    EXPECT_EQ(last.probeEnabled, 0);
+  }
+  // Left alone, the same pass makes exactly the evaluations it expected.
+  StopAt never(1LL << 40);
+  context.monitor = &never;
+  run(frame, kDrawPass, kToWindow);
+  EXPECT_FALSE(last.cancelled);
+  EXPECT_EQ(last.report.evaluations, last.evaluationsExpected);
+  EXPECT_EQ(last.probeEnabled, 1);
+}
+
+TEST_F(PlotPass, APassReadsTheRecordsAsTheyStoodWhenItStarted) {
+  struct EditWhileRunning : PassMonitor {
+    void progress(long long, long long) override { acceptLine(functionData[kFdFunction], "y    = 7"); }
+  } editor;
+  context.monitor = &editor;
+  run(frame, kDrawPass, kToWindow);
+  EXPECT_EQ(last.dataPanel.lines[last.dataPanel.count - 1], std::string("Exact = 5.1646028130"));
+}
+
+TEST_F(PlotPass, WarningsNameEntriesThatDoNotReadAsTheyLookAndAForeignResult) {
+  setFunctionData(kFdX2, "x2   = pi");
+  setFunctionData(kFdSteps, "n    = 1e9");
+  acceptLine(graphData[kGdTitle], ("title     = " + std::string(70, 't')).c_str());
+  setFunctionData(kFdFunction, "y    = x + zz");
+  run(frame, kDrawPass, kToWindow);
+  EXPECT_EQ(last.report.warnings,
+            (std::vector<std::string>{"x2 = pi read as 0", "n = 1e9 read as 1",
+                                      "title: value cut to 59 characters",
+                                      "result taken from zz, which sorts after y"}));
+}
+
 }  // namespace
 }  // namespace tavex
