@@ -1,8 +1,11 @@
 // The shared procedure of the child windows: data box notifications and
 // clean-up, and the mouse on the live plot window.
+#include <QPointer>
+
 #include <cstdint>
 
 #include "app/commands.h"
+#include "app/pass_runner.h"
 #include "app/shell_globals.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
@@ -33,8 +36,27 @@ void closeBox(DataBox*& box) {
 
 }  // namespace
 
+// A pass in the window, with its progress there; the window's status line
+// then tells how it went.
+void runWindowPass(ChildWindow& window, int probe) {
+  const int sizesBefore = sizeMessages;
+  const PassResult result = runPass(shellPlotContext(), *currentFrame, probe, kToWindow, &window);
+  passEnded(result, &window, sizesBefore);
+}
+
 long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
   switch (event.message) {
+    case ChildMessage::Close:
+      // A pass drawing into this window ends first; the window closes after it.
+      if (passRunning() && currentFrame != nullptr &&
+          currentFrame->window == static_cast<DeviceWindow*>(&window)) {
+        QPointer<ChildWindow> closing(&window);
+        whenNoPass([closing] {
+          if (closing) closing->close();
+        });
+        return 1;
+      }
+      return 0;
     case ChildMessage::Destroy:
       if (&window == fdataWindow && fdataBox != nullptr) closeBox(fdataBox);
       if (&window == gdataWindow && gdataBox != nullptr) closeBox(gdataBox);
@@ -42,8 +64,13 @@ long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
       return 0;
     case ChildMessage::Size:
       probeEnabled = 0;
+      ++sizeMessages;
       return 0;
     case ChildMessage::Command:
+      if (event.notification == kCancelRequested) {
+        cancelPass();
+        return 0;
+      }
       if (fdataWindow != nullptr && fdataBox != nullptr &&
           fdataBox->notify(event.control, event.notification))
         return 0;
@@ -54,12 +81,11 @@ long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
       // The low and high 16 bits of the position, taken as unsigned.
       lastMouseX = static_cast<std::uint16_t>(event.x);
       lastMouseY = static_cast<std::uint16_t>(event.y);
-      if (servesPlot(window))
-        passEnded(plot(shellPlotContext(), *currentFrame, kProbePass, kToWindow));
+      // While a pass runs, the pointer only moves: no probe enters the engine.
+      if (servesPlot(window) && !passRunning()) runWindowPass(window, kProbePass);
       return 0;
     case ChildMessage::LeftButtonDown:
-      if (servesPlot(window))
-        passEnded(plot(shellPlotContext(), *currentFrame, kDrawPass, kToWindow));
+      if (servesPlot(window) && !passRunning()) runWindowPass(window, kDrawPass);
       return 0;
   }
   return 0;

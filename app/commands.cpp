@@ -9,6 +9,8 @@
 
 #include "app/help_text.h"
 #include "app/main_window.h"
+#include "app/pass_runner.h"
+#include "app/plot_status.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
@@ -71,7 +73,10 @@ bool mainWindowCommand(int id) {
 }
 
 int exitCommand() {
-  if (mainWindow != nullptr) mainWindow->close();
+  // A running pass is cancelled first; the program ends when it has ended.
+  whenNoPass([] {
+    if (mainWindow != nullptr) mainWindow->close();
+  });
   return 0;
 }
 
@@ -91,25 +96,33 @@ int gdataCommand() {
 }
 
 int screenCommand() {
-  plotWindow = openChildWindow("plotm", mainWindow);
-  discardCurrentFrame();
-  // Without a frame the window stays open and ignores the mouse.
-  currentFrame = new (std::nothrow) GraphFrame(plotWindow);
+  // The frame a running pass draws through goes only once the pass has ended.
+  whenNoPass([] {
+    plotWindow = openChildWindow("plotm", mainWindow);
+    discardCurrentFrame();
+    // Without a frame the window stays open and ignores the mouse.
+    currentFrame = new (std::nothrow) GraphFrame(plotWindow);
+  });
   return 0;
 }
 
 int printCommand() {
-  discardCurrentFrame();
-  if (mainWindow == nullptr || dialogs == nullptr) return 0;
-  currentFrame = new (std::nothrow) GraphFrame(mainWindow->clientArea());
-  if (currentFrame == nullptr) return 0;
-  NoPrinters noPrinters;
-  PrintService& printers = printService != nullptr ? *printService : noPrinters;
-  passEnded(printPlot(shellPlotContext(), *currentFrame, *dialogs, printers));
-  // The print pass has finished its output; this only makes sure.
-  finishOutput(*currentFrame);
-  delete currentFrame;
-  currentFrame = nullptr;
+  whenNoPass([] {
+    discardCurrentFrame();
+    if (mainWindow == nullptr || dialogs == nullptr) return;
+    currentFrame = new (std::nothrow) GraphFrame(mainWindow->clientArea());
+    if (currentFrame == nullptr) return;
+    NoPrinters noPrinters;
+    PrintService& printers = printService != nullptr ? *printService : noPrinters;
+    GraphFrame& frame = *currentFrame;
+    passEnded(runMonitored(shellPlotContext(), nullptr, [&](const PlotContext& context) {
+      return printPlot(context, frame, *dialogs, printers);
+    }));
+    // The print pass has finished its output; this only makes sure.
+    finishOutput(*currentFrame);
+    delete currentFrame;
+    currentFrame = nullptr;
+  });
   return 0;
 }
 
@@ -128,9 +141,14 @@ PlotContext shellPlotContext() {
                      .probeEnabled = probeEnabled};
 }
 
-void passEnded(const PassResult& result) {
-  probeEnabled = result.probeEnabled;
+void passEnded(const PassResult& result, ChildWindow* window, int sizeMessagesBefore) {
+  // A window sized while the pass ran may have lost its picture: the probe
+  // stays off until the next click.
+  const bool sized = sizeMessagesBefore >= 0 && sizeMessagesBefore != sizeMessages;
+  probeEnabled = sized ? 0 : result.probeEnabled;
   if (mainWindow != nullptr) mainWindow->showPass(result);
+  if (window != nullptr && result.ran && result.report.drawPass)
+    window->setStatusText(QString::fromLatin1(plotStatusLine(result).c_str()));
 }
 
 void discardCurrentFrame() {

@@ -42,9 +42,11 @@ void discardCurrentFrame();
 // What a pass takes from the shell: the program's engine, the last mouse
 // position and the probe flag.
 PlotContext shellPlotContext();
-// Takes in what a pass produced: the probe flag, and the report and readouts
-// for the main window.
-void passEnded(const PassResult& result);
+// Takes in what a pass produced: the probe flag, the report and readouts for
+// the main window, and the status line of the plot window it drew in (if
+// any). sizeMessagesBefore is sizeMessages when the pass began (-1: no check).
+void passEnded(const PassResult& result, ChildWindow* window = nullptr,
+               int sizeMessagesBefore = -1);
 
 // The shared procedure of every child window.
 long childWindowProcedure(ChildWindow& window, const ChildEvent& event);

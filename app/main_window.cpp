@@ -11,6 +11,7 @@
 #include <QStatusBar>
 
 #include "app/commands.h"
+#include "app/pass_runner.h"
 #include "app/pass_report.h"
 #include "app/shell_globals.h"
 #include "platform/child_window.h"
@@ -97,6 +98,12 @@ void MainWindow::destroyOwnedWindows() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (passRunning()) {
+    // The running pass is cancelled first; the window closes once it has ended.
+    event->ignore();
+    whenNoPass([this] { close(); });
+    return;
+  }
   event->accept();
   if (destroyed_) return;
   destroyed_ = true;

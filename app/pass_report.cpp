@@ -30,4 +30,12 @@ std::string passReportText(const PassReport& report) {
   return text;
 }
 
+std::string passFailureLine(const PassReport& report) {
+  if (!report.firstFailure.recorded) return {};
+  char detail[160];
+  std::snprintf(detail, sizeof detail, " (x = %.5f; %lld of %lld evaluations failed)",
+                report.firstFailure.x, report.failures, report.evaluations);
+  return passReportText(report) + detail;
+}
+
 }  // namespace tavex

@@ -13,4 +13,9 @@ namespace tavex {
 // the status when there is none) and the column within that entry's line.
 std::string passReportText(const PassReport& report);
 
+// passReportText with the x at which it happened and how many of the pass's
+// evaluations failed: "y: Divide by Zero at column 3 (x = 0.00000; 2 of 863
+// evaluations failed)". Empty when every evaluation was accepted.
+std::string passFailureLine(const PassReport& report);
+
 }  // namespace tavex

@@ -17,6 +17,8 @@ PrintService* printService = nullptr;
 MainWindow* mainWindow = nullptr;
 Dialogs* dialogs = nullptr;
 
+int sizeMessages = 0;
+
 ExpressionEngine& programEngine() {
   static ExpressionEngine engine;
   return engine;

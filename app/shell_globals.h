@@ -29,6 +29,10 @@ extern PrintService* printService;
 extern MainWindow* mainWindow;    // the main window while it exists
 extern Dialogs* dialogs;          // where message boxes go; the main window's
 
+// Size messages any child window has had: a pass compares the count at its
+// end with the one at its start.
+extern int sizeMessages;
+
 // The program's one expression engine: its variables persist for the whole
 // run. Everything in the program that evaluates f reaches it through here.
 ExpressionEngine& programEngine();

@@ -2,11 +2,53 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace tavex {
+
+// The line below a child window's client area.
+class StatusLine : public QWidget {
+ public:
+  explicit StatusLine(ChildWindow* window) : QWidget(window) {
+    setAutoFillBackground(true);  // the window paints only its client area
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 1, 4, 1);
+    layout->setSpacing(6);
+    text_ = new QLabel(this);
+    text_->setFont(QFont());  // the general font, not the window's bold one
+    text_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    progress_ = new QProgressBar(this);
+    progress_->setRange(0, 1000);
+    progress_->setTextVisible(false);
+    progress_->setMaximumWidth(120);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setFont(QFont());
+    cancel_->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(progress_);
+    layout->addWidget(text_, 1);
+    layout->addWidget(cancel_);
+    progress_->hide();
+    cancel_->hide();
+    connect(cancel_, &QPushButton::clicked, window,
+            [window, this] { window->notify(cancel_, kCancelRequested); });
+    hide();
+  }
+  QString own;       // the window's own text
+  bool running = false;
+  QLabel* text_;
+  QProgressBar* progress_;
+  QPushButton* cancel_;
+  bool wanted() const { return running || !own.isEmpty(); }
+};
 
 ChildWindow::ChildWindow(ChildProcedure procedure, const QString& title, QWidget* owner)
     : ImageWindow(owner, Qt::Window), procedure_(procedure) {
@@ -65,17 +107,90 @@ void ChildWindow::destroyWindow() {
 }
 
 void ChildWindow::closeEvent(QCloseEvent* event) {
+  // The procedure may keep the window open for now (a pass still draws into it).
+  ChildEvent close;
+  close.message = ChildMessage::Close;
+  if (send(close) != 0) {
+    event->ignore();
+    return;
+  }
   // Closing destroys the window, as the default handling of a close does.
   event->accept();
   destroyWindow();
 }
 
+void ChildWindow::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape && status_ != nullptr && status_->running) {
+    notify(status_->cancel_, kCancelRequested);
+    return;
+  }
+  ImageWindow::keyPressEvent(event);
+}
+
 void ChildWindow::resizeEvent(QResizeEvent* event) {
   ImageWindow::resizeEvent(event);
+  if (status_ != nullptr)
+    status_->setGeometry(0, clientSize().height(), width(), status_->sizeHint().height());
+  if (!clientResized()) return;  // only the status line came or went
   ChildEvent size;
   size.message = ChildMessage::Size;
   send(size);
 }
+
+// Shows or hides the status line as it has something to show, growing or
+// shrinking the window by its height.
+void ChildWindow::fitStatusLine() {
+  const bool wanted = status_->wanted();
+  if (wanted == status_->isVisible()) return;
+  const int line = status_->sizeHint().height();
+  if (wanted) {
+    status_->setGeometry(0, height() - (reservedBottom() > 0 ? reservedBottom() : 0), width(), line);
+    status_->show();
+    status_->raise();
+    reserveBottom(line);
+    resize(width(), clientSize().height() + line);
+  } else {
+    status_->hide();
+    const int client = clientSize().height();
+    reserveBottom(0);
+    resize(width(), client);
+  }
+}
+
+void ChildWindow::setStatusText(const QString& text) {
+  if (status_ == nullptr) {
+    if (text.isEmpty()) return;
+    status_ = new StatusLine(this);
+  }
+  status_->own = text;
+  if (!status_->running) status_->text_->setText(text);
+  fitStatusLine();
+}
+
+QString ChildWindow::statusText() const { return status_ != nullptr ? status_->text_->text() : QString(); }
+
+void ChildWindow::showProgress(double fraction, const QString& text) {
+  if (status_ == nullptr) status_ = new StatusLine(this);
+  status_->running = true;
+  status_->progress_->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 1000));
+  status_->text_->setText(text);
+  status_->progress_->show();
+  status_->cancel_->show();
+  fitStatusLine();
+}
+
+void ChildWindow::endProgress() {
+  if (status_ == nullptr || !status_->running) return;
+  status_->running = false;
+  status_->progress_->hide();
+  status_->cancel_->hide();
+  status_->text_->setText(status_->own);
+  fitStatusLine();
+}
+
+bool ChildWindow::progressShown() const { return status_ != nullptr && status_->running; }
+
+QWidget* ChildWindow::cancelControl() const { return status_ != nullptr ? status_->cancel_ : nullptr; }
 
 void ChildWindow::mouseMoveEvent(QMouseEvent* event) {
   ChildEvent move;

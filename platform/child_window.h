@@ -15,6 +15,7 @@ namespace tavex {
 class ChildWindow;
 
 enum class ChildMessage {
+  Close,           // the user asks to close the window; a nonzero answer keeps it open
   Destroy,         // the window is going; sent once
   Size,            // the client area was sized
   Command,         // a control in the window notified: control, notification
@@ -31,6 +32,12 @@ struct ChildEvent {
 };
 
 using ChildProcedure = long (*)(ChildWindow& window, const ChildEvent& event);
+
+// The notification of a Command message that asks to cancel the window's
+// long pass: the Cancel button of its status line, or Esc.
+inline constexpr int kCancelRequested = 0x7001;
+
+class StatusLine;
 
 class ChildWindow final : public ImageWindow {
   Q_OBJECT
@@ -55,17 +62,31 @@ class ChildWindow final : public ImageWindow {
   void destroyWindow();
   bool destroyed() const { return destroyed_; }
 
+  // The status line below the client area: a text of its own, shown while
+  // it is not empty, and the progress of a long pass with a Cancel button.
+  // The window grows by the line's height while it shows, so that the
+  // client area and its picture keep their size.
+  void setStatusText(const QString& text);
+  QString statusText() const;
+  void showProgress(double fraction, const QString& text);
+  void endProgress();
+  bool progressShown() const;
+  QWidget* cancelControl() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
   void sendDestroy();
+  void fitStatusLine();
 
   ChildProcedure procedure_;
   bool destroyed_ = false;
+  StatusLine* status_ = nullptr;  // made when first needed
 };
 
 }  // namespace tavex

@@ -21,9 +21,12 @@ ImageWindow::~ImageWindow() {
   for (Lease& lease : leases_) lease.canvas.reset();
 }
 
+QSize ImageWindow::clientSize() const { return QSize(width(), std::max(0, height() - reserved_)); }
+
 std::unique_ptr<QImage> ImageWindow::makeImage() const {
   // A painter cannot work on an empty image: keep at least one pixel.
-  auto image = std::make_unique<QImage>(std::max(1, width()), std::max(1, height()),
+  const QSize client = clientSize();
+  auto image = std::make_unique<QImage>(std::max(1, client.width()), std::max(1, client.height()),
                                         QImage::Format_RGB32);
   image->fill(Qt::white);
   return image;
@@ -37,7 +40,7 @@ Canvas* ImageWindow::acquireCanvas() {
     }
   }
   // A size set before the first resize event arrived: match it now.
-  const QSize size(std::max(1, width()), std::max(1, height()));
+  const QSize size(std::max(1, clientSize().width()), std::max(1, clientSize().height()));
   if (image_->size() != size) image_ = makeImage();
   Lease lease;
   lease.canvas = std::make_unique<QPainterCanvas>(image_.get());
@@ -56,15 +59,23 @@ void ImageWindow::releaseCanvas(Canvas* canvas) {
   update();
 }
 
-Rect ImageWindow::clientRect() { return Rect{0, 0, width(), height()}; }
+Rect ImageWindow::clientRect() {
+  const QSize client = clientSize();
+  return Rect{0, 0, client.width(), client.height()};
+}
 
 void ImageWindow::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  painter.drawImage(event->rect(), *image_, event->rect());
+  const QRect area = event->rect() & QRect(QPoint(0, 0), clientSize());
+  painter.drawImage(area, *image_, area);
 }
 
 void ImageWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  const QSize before(event->oldSize().width(), event->oldSize().height() - reserved_);
+  reserved_ = pendingReserve_;
+  clientResized_ = clientSize() != before;
+  if (!clientResized_) return;  // only the reserved strip changed
   // A canvas still out keeps painting its old image, which goes when it is
   // released; the window shows the new, white one.
   for (Lease& lease : leases_)

@@ -1,7 +1,8 @@
 // A widget whose client area is a backing image of its own size, lent to the
 // graphics as a canvas. What is drawn stays in the image and is copied to the
 // screen whenever the widget is painted, so an uncovered window shows its last
-// picture. A resize starts a fresh white image.
+// picture. A resize of the client area starts a fresh white image. A strip
+// along the bottom may be kept out of the client area (reserveBottom).
 #pragma once
 
 #include <QImage>
@@ -34,11 +35,20 @@ class ImageWindow : public QWidget, public DeviceWindow {
   Rect clientRect() override;
 
   const QImage& image() const { return *image_; }
+  // The client area's size: the widget's, less the reserved bottom strip.
+  QSize clientSize() const;
+  int reservedBottom() const { return reserved_; }
   int canvasesOut() const { return static_cast<int>(leases_.size()); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Keeps the bottom `pixels` rows out of the client area from the next
+  // resize on (the window grows or shrinks by as much at the same time, so
+  // that the client area, and the picture in it, keep their size).
+  void reserveBottom(int pixels) { pendingReserve_ = pixels; }
+  // Whether the last resize changed the client area's size.
+  bool clientResized() const { return clientResized_; }
 
  private:
   // A canvas that is out, with the image it paints when that is no longer
@@ -53,6 +63,9 @@ class ImageWindow : public QWidget, public DeviceWindow {
 
   std::unique_ptr<QImage> image_;
   std::vector<Lease> leases_;
+  int reserved_ = 0;
+  int pendingReserve_ = 0;
+  bool clientResized_ = true;
 };
 
 }  // namespace tavex

@@ -1,7 +1,13 @@
 #include "platform/qt_print_service.h"
 
+#include <QDir>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
+#include <cups/cups.h>
+
+#include <memory>
 
 #include "platform/qpainter_canvas.h"
 
@@ -9,24 +15,31 @@ namespace tavex {
 
 namespace {
 
+// A page for a printer of the system. It is drawn into a PDF file of the
+// printer's page layout and resolution first, and the file goes to the
+// printer only when the page is complete: a page that is given up never
+// reaches the printer.
 class QtPrinterDevice : public PrinterDevice {
  public:
   QtPrinterDevice(const QPrinterInfo& info, const std::string& documentName)
-      : printer_(info, QPrinter::HighResolution) {
+      : printer_(info, QPrinter::HighResolution), documentName_(documentName) {
     printer_.setDocName(QString::fromStdString(documentName));
     printer_.setFullPage(false);
   }
+  ~QtPrinterDevice() override { abort(); }
   Canvas* canvas() override { return canvas_.get(); }
   int pixelWidth() override { return printer_.width(); }
   int pixelHeight() override { return printer_.height(); }
   bool startDocument() override {
-    // Beginning to paint on the printer opens the job.
-    canvas_ = std::make_unique<QPainterCanvas>(&printer_);
-    if (!canvas_->painter().isActive()) {
-      canvas_.reset();
-      error_ = "the printer '" + printer_.printerName().toStdString() + "' cannot be opened";
-      return false;
-    }
+    file_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + "/tavex-page-XXXXXX.pdf");
+    if (!file_->open()) return fail("no room for the page: " + file_->errorString().toStdString());
+    writer_ = std::make_unique<QPdfWriter>(file_.get());
+    writer_->setPageLayout(printer_.pageLayout());
+    writer_->setResolution(printer_.resolution());
+    writer_->setTitle(QString::fromStdString(documentName_));
+    writer_->setCreator(QStringLiteral("tavex"));
+    canvas_ = std::make_unique<QPainterCanvas>(writer_.get());
+    if (!canvas_->painter().isActive()) return fail("the page cannot be drawn");
     return true;
   }
   bool startPage() override { return canvas_ != nullptr; }  // the first page is open already
@@ -35,25 +48,36 @@ class QtPrinterDevice : public PrinterDevice {
     if (!canvas_) return false;
     const bool ended = canvas_->painter().end();
     canvas_.reset();
-    if (!ended || printer_.printerState() == QPrinter::Error) {
-      error_ = "the print system did not take the job";
-      return false;
-    }
+    writer_.reset();
+    if (!ended || !file_->flush() || file_->error() != QFileDevice::NoError)
+      return fail("the page could not be written: " + file_->errorString().toStdString());
+    const std::string path = file_->fileName().toStdString();
+    const int job = cupsPrintFile(printer_.printerName().toLocal8Bit().constData(), path.c_str(),
+                                  documentName_.c_str(), 0, nullptr);
+    file_.reset();  // the scheduler has its copy
+    if (job == 0) return fail(std::string("the print system did not take the job: ") +
+                              cupsLastErrorString());
     return true;
   }
   bool abort() override {
-    if (!canvas_) return true;
-    // Asked before the painter lets go of the printer, which would send the
-    // job. Qt's PDF and CUPS print engines cannot drop a job: there abort()
-    // says no, and the page is sent as it stands.
-    const bool dropped = printer_.abort();
     canvas_.reset();
-    return dropped;
+    writer_.reset();
+    file_.reset();  // removes the page drawn so far
+    return true;
   }
   std::string error() override { return error_; }
 
  private:
-  QPrinter printer_;
+  bool fail(const std::string& why) {
+    abort();
+    error_ = why;
+    return false;
+  }
+
+  QPrinter printer_;  // the printer's name, page layout and resolution
+  std::string documentName_;
+  std::unique_ptr<QTemporaryFile> file_;
+  std::unique_ptr<QPdfWriter> writer_;
   std::unique_ptr<QPainterCanvas> canvas_;
   std::string error_;
 };

@@ -94,11 +94,15 @@ PassResult printPlot(const PlotContext& context, GraphFrame& frame, Dialogs& dia
   PlotContext printing = context;
   printing.printJob = &job;
   PassResult result = plot(printing, frame, kDrawPass, kToPrinter);
-  if (job.accepted()) {
-    const std::string failure = job.end();
-    dialogs.messageBox(failure.empty() ? std::string(kPrintedText) : "Printing failed: " + failure,
-                       "Note");
+  if (!job.accepted()) return result;
+  if (result.cancelled) {
+    const bool dropped = job.abort();
+    dialogs.messageBox(dropped ? kCancelledText : kCancelledLateText, "Note");
+    return result;
   }
+  const std::string failure = job.end();
+  dialogs.messageBox(failure.empty() ? std::string(kPrintedText) : "Printing failed: " + failure,
+                     "Note");
   return result;
 }
 

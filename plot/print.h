@@ -45,6 +45,9 @@ class PrintService {
 inline constexpr const char* kNoPrinterText =
     "No printer is configured. Set up a default printer and choose Print again.";
 inline constexpr const char* kPrintedText = "Printing is Finished";
+inline constexpr const char* kCancelledText = "Printing cancelled: nothing was printed.";
+inline constexpr const char* kCancelledLateText =
+    "Printing cancelled, but the printer had the page already: it may come out unfinished.";
 
 // The answers to the print command's two questions.
 struct PrintChoice {

@@ -86,12 +86,13 @@ class Printing : public ::testing::Test {
     initGraphData();
     mainImage.fill(Qt::black);
   }
-  void print(std::initializer_list<bool> answers, const char* documentName) {
+  void print(std::initializer_list<bool> answers, const char* documentName,
+             PassMonitor* monitor = nullptr) {
     script.answers.assign(answers.begin(), answers.end());
     service.documentName = documentName;
     PaintDeviceWindow mainWindow(&mainImage, 640, 480);
     GraphFrame frame(&mainWindow);
-    printPlot(PlotContext{.engine = testEngine()}, frame, script, service);
+    printPlot(PlotContext{.engine = testEngine(), .monitor = monitor}, frame, script, service);
   }
   std::string lastMessage() {
     return script.shown.empty() ? "" : script.shown.back().text + " | " + script.shown.back().caption;
@@ -148,6 +149,18 @@ TEST_F(Printing, NoStartsNoJobAndDrawsThePaperLayoutInTheMainWindow) {
   EXPECT_EQ(mainImage.pixel(100, 330), qRgb(255, 255, 255));
   run("sleep 1");
   EXPECT_EQ(pdfCount("TavexNotPrinted"), 0);
+}
+
+TEST_F(Printing, ACancelledPassPrintsNothingAndSaysSo) {
+  struct CancelHalfway : PassMonitor {
+    void progress(long long made, long long) override {
+      if (made > 400) throw PassCancelled{};
+    }
+  } halfway;
+  print({true, true}, "TavexCancelled", &halfway);
+  EXPECT_EQ(lastMessage(), std::string(kCancelledText) + " | Note");
+  run("sleep 2");
+  EXPECT_EQ(pdfCount("TavexCancelled"), 0);
 }
 
 TEST_F(Printing, NoPrinterConfiguredIsSaidPlainly) {

@@ -1,0 +1,22 @@
+#include "app/plot_status.h"
+
+#include <cstdio>
+
+#include "app/pass_report.h"
+
+namespace tavex {
+
+std::string plotStatusLine(const PassResult& result) {
+  std::string line;
+  auto add = [&line](const std::string& part) {
+    if (part.empty()) return;
+    if (!line.empty()) line += "; ";
+    line += part;
+  };
+  if (result.cancelled) add("Cancelled at " + result.cancelledAt);
+  add(passFailureLine(result.report));
+  for (const std::string& warning : result.report.warnings) add(warning);
+  return line;
+}
+
+}  // namespace tavex
