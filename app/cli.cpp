@@ -33,6 +33,8 @@ void printUsage(std::FILE* to) {
       "       tavex --render FILE [--size WxH] [EDIT...]\n"
       "                                    draw one pass (default 800x600) into FILE\n"
       "                                    (.png, .svg or .pdf), then print its data panel\n"
+      "       tavex --help                 print this help\n"
+      "       tavex --version              print the version\n"
       "  EDIT: --fdata NAME=VALUE  set a function data entry (y a b c d e x1 x2 n)\n"
       "        --gdata NAME=VALUE  set a graph data entry (x0 x1 y0 y1 n t1 tt1 t2 tt2\n"
       "                            tsize xlab ylab title)\n",
@@ -264,6 +266,14 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
   handled = true;
   if (argc < 2) {
     handled = false;
+    return 0;
+  }
+  if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    printUsage(out);
+    return 0;
+  }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::fputs("tavex " TAVEX_VERSION "\n", out);
     return 0;
   }
   if (std::strcmp(argv[1], "--eval") == 0) {

@@ -20,6 +20,8 @@ int runDesktop(int argc, char** argv) {
     return 2;
   }
   QApplication app(argc, argv);
+  // Ties the windows to the installed menu entry (Wayland, task bars).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.tavex.Tavex"));
   // Qt takes the locale from the environment; numbers are always shown with a
   // decimal point, as the readouts and labels are formatted.
   std::setlocale(LC_NUMERIC, "C");

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,6 +26,7 @@ constexpr char kCommandProperty[] = "tavexCommand";
 
 MainWindow::MainWindow() : dialogs_(this) {
   setWindowTitle("tavex");
+  setWindowIcon(QIcon(QStringLiteral(":/tavex.svg")));
 
   // The menu bar in its fixed order: two commands on the bar itself around
   // the two pop-ups.

@@ -50,4 +50,17 @@ TEST(EvalCommandLine, BadCommandLines) {
   }
 }
 
+TEST(CommandLine, HelpAndVersionGoToStandardOutput) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"--help", "usage: tavex"}, {"-h", "usage: tavex"}, {"--version", "tavex " TAVEX_VERSION "\n"}};
+  for (const auto& [option, start] : cases) {
+    SCOPED_TRACE(option);
+    auto r = runTavexProgram({option});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.substr(0, start.size()), start);
+  }
+  EXPECT_NE(runTavexProgram({"--help"}).out.find("--version"), std::string::npos);
+}
+
 }  // namespace

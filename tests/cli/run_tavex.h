@@ -31,7 +31,11 @@ inline Outcome runTavexProgram(const std::vector<std::string>& args) {
   const std::string errPath =
       ::testing::TempDir() + "tavex_cli_stderr_" + std::to_string(getpid()) + ".txt";
   std::string command = TAVEX_BINARY;
-  for (const std::string& a : args) command += " " + shellQuoted(a);
+  // Appended piece by piece: " " + std::string(...) trips GCC 12's -Wrestrict at -O3.
+  for (const std::string& a : args) {
+    command += ' ';
+    command += shellQuoted(a);
+  }
   command += " 2>" + errPath;
   Outcome run{};
   FILE* pipe = popen(command.c_str(), "r");

@@ -56,6 +56,15 @@ TEST_F(Shell, MainWindowIsTitledTavexOverAnEmptyWhiteClientArea) {
   EXPECT_TRUE(main->statusText().isEmpty());
 }
 
+TEST_F(Shell, MainWindowIconIsTheSvgCurveOverSteps) {
+  // Empty when the resource is not linked in or Qt cannot read SVG.
+  const QImage icon = main->windowIcon().pixmap(64, 64).toImage();
+  ASSERT_EQ(icon.size(), QSize(64, 64));
+  const Colour curve = pixel(icon, 32, 39);  // the curve's midpoint in the 64-unit drawing
+  EXPECT_GT(curve.r, 200);
+  EXPECT_LT(curve.g, 80);
+}
+
 TEST_F(Shell, HelpShowsTheTextInOneBoxWithItsCaption) {
   command(kHelpCommand);
   ASSERT_EQ(scripted.shown.size(), 1u);
