@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <cstdlib>
+#include <string>
 
 #include "data/records.h"
 #include "expr/engine.h"
@@ -33,6 +34,21 @@ void BM_DrawPassIntoImage(benchmark::State& state) {
   finishOutput(frame);
 }
 BENCHMARK(BM_DrawPassIntoImage)->Unit(benchmark::kMillisecond);
+
+// A draw pass with n steps into an 800x600 image: evaluations and drawing.
+void BM_DrawPassForN(benchmark::State& state) {
+  initFunctionData();
+  initGraphData();
+  acceptLine(functionData[kFdSteps], ("n    = " + std::to_string(state.range(0))).c_str());
+  QImage image(800, 600, QImage::Format_RGB32);
+  PaintDeviceWindow window(&image, 800, 600);
+  GraphFrame frame(&window);
+  const PlotContext context{.engine = testEngine()};
+  for (auto _ : state) plot(context, frame, kDrawPass, kToWindow);
+  finishOutput(frame);
+  initFunctionData();
+}
+BENCHMARK(BM_DrawPassForN)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
 void BM_ProbePassIntoImage(benchmark::State& state) {
   initFunctionData();

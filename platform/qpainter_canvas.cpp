@@ -2,6 +2,7 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPaintDevice>
 #include <QPaintEngine>
 #include <QRect>
@@ -51,7 +52,19 @@ void QPainterCanvas::setUp() {
   painter_->setBackgroundMode(Qt::TransparentMode);
   painter_->setClipping(false);
   deviceFont_ = painter_->font();
+  QPaintDevice* device = painter_->device();
+  if (device != nullptr && device->devType() == QInternal::Image) {
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format f = image->format();
+    if (f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+        f == QImage::Format_ARGB32_Premultiplied) {
+      imagePixels_ = pixels_ = image->bits();  // the painter's begin made the data its own
+      stride_ = image->bytesPerLine();
+    }
+  }
 }
+
+void QPainterCanvas::setDirectPixels(bool on) { pixels_ = on ? imagePixels_ : nullptr; }
 
 std::string QPainterCanvas::resolvedFamily(FontHandle font) const {
   auto it = fonts_.find(font.id);
@@ -133,6 +146,10 @@ std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
 }  // namespace
 
 void QPainterCanvas::rasterLine(QPoint from, QPoint to) {
+  if (pixels_ != nullptr && (from.x() == to.x() || from.y() == to.y())) {
+    straightLine(from, to);
+    return;
+  }
   // Bresenham's pixels from `from` up to, without, `to`: one per unit along
   // the major axis, the minor coordinate rounded half up. Only the part that
   // can show is walked, so that far-away ends cost nothing.
@@ -180,7 +197,11 @@ void QPainterCanvas::rasterLine(QPoint from, QPoint to) {
                                        static_cast<int>(runLength), 1)
                                : QRect(static_cast<int>(runMinor), static_cast<int>(first), 1,
                                        static_cast<int>(runLength));
-    painter_->fillRect(strip, penColour_);
+    if (pixels_ != nullptr) {
+      fillStrip(strip);
+    } else {
+      painter_->fillRect(strip, penColour_);
+    }
     runLength = 0;
   };
   for (std::int64_t k = kLo; k <= kHi; ++k) {
@@ -199,6 +220,41 @@ void QPainterCanvas::rasterLine(QPoint from, QPoint to) {
     }
   }
   flush();
+}
+
+// A horizontal or vertical line on the image: the pixels from `from` up to,
+// without, `to`, clipped, in one strip.
+void QPainterCanvas::straightLine(QPoint from, QPoint to) {
+  QRect bounds(0, 0, painter_->device()->width(), painter_->device()->height());
+  if (clipRect_) bounds &= *clipRect_;
+  if (bounds.isEmpty()) return;
+  const bool horizontal = from.y() == to.y();
+  const int along0 = horizontal ? from.x() : from.y();
+  const int along1 = horizontal ? to.x() : to.y();
+  const int across = horizontal ? from.y() : from.x();
+  const int acrossLo = horizontal ? bounds.top() : bounds.left();
+  const int acrossHi = horizontal ? bounds.bottom() : bounds.right();
+  if (across < acrossLo || across > acrossHi) return;
+  // The pixels along the line: from along0 toward along1, along1 left out.
+  int lo = along0 < along1 ? along0 : along1 + 1;
+  int hi = along0 < along1 ? along1 - 1 : along0;
+  lo = std::max(lo, horizontal ? bounds.left() : bounds.top());
+  hi = std::min(hi, horizontal ? bounds.right() : bounds.bottom());
+  if (lo > hi) return;
+  fillStrip(horizontal ? QRect(lo, across, hi - lo + 1, 1) : QRect(across, lo, 1, hi - lo + 1));
+}
+
+void QPainterCanvas::fillStrip(const QRect& strip) {
+  const std::uint32_t colour = 0xFF000000u | (penColour_.rgb() & 0x00FFFFFFu);
+  uchar* at = pixels_ + strip.top() * stride_ + strip.left() * sizeof(std::uint32_t);
+  if (strip.height() == 1) {
+    auto* row = reinterpret_cast<std::uint32_t*>(at);
+    std::fill(row, row + strip.width(), colour);
+    return;
+  }
+  // A column (the strips of a line are one pixel thick).
+  for (int k = strip.height(); k > 0; --k, at += stride_)
+    *reinterpret_cast<std::uint32_t*>(at) = colour;
 }
 
 void QPainterCanvas::rectangle(int left, int top, int right, int bottom) {

@@ -35,6 +35,9 @@ class QPainterCanvas : public Canvas {
   // out as "Liberation Serif" through fontconfig).
   std::string resolvedFamily(FontHandle font) const;
   QPainter& painter() { return *painter_; }
+  // Whether aliased lines on a 32-bit image are written straight into its
+  // rows (on by default) or filled through the painter; the pixels are the same.
+  void setDirectPixels(bool on);
 
   void selectPen(const Pen& pen) override;
   void selectBrush(const Brush& brush) override;
@@ -56,10 +59,17 @@ class QPainterCanvas : public Canvas {
  private:
   void setUp();
   void rasterLine(QPoint from, QPoint to);
+  void straightLine(QPoint from, QPoint to);
+  void fillStrip(const QRect& strip);
   const QFont& currentFont() const;
 
   std::unique_ptr<QPainter> ownPainter_;
   QPainter* painter_ = nullptr;
+  // On a 32-bit image, the pixels of aliased lines are written straight into
+  // its rows: the same pixels a filled strip gives, without a painter call.
+  uchar* pixels_ = nullptr;
+  uchar* imagePixels_ = nullptr;
+  qsizetype stride_ = 0;
   QColor penColour_{0, 0, 0};
   int penWidth_ = 1;
   QColor brushColour_{255, 255, 255};
