@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "expr/position.h"
+#include "expr/vector_state.h"
 
 namespace tavex {
 
@@ -35,6 +36,7 @@ FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDa
 }
 
 double FunctionEvaluator::evaluate(double x) {
+  clearUpperVectorState();
   if (monitor_ != nullptr && --monitorCountdown_ == 0) {
     monitorCountdown_ = monitorEvery_;
     monitor_->beforeEvaluation(evaluationCount_);

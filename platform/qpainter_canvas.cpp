@@ -60,6 +60,7 @@ void QPainterCanvas::setUp() {
         f == QImage::Format_ARGB32_Premultiplied) {
       imagePixels_ = pixels_ = image->bits();  // the painter's begin made the data its own
       stride_ = image->bytesPerLine();
+      columns_.assign(static_cast<std::size_t>(image->width()), ColumnRun{});
     }
   }
 }
@@ -79,7 +80,10 @@ const QFont& QPainterCanvas::currentFont() const {
 
 void QPainterCanvas::selectPen(const Pen& pen) {
   // An empty slot draws as a device's default pen: black, one unit.
-  penColour_ = pen.valid ? toQColor(pen.colour) : QColor(0, 0, 0);
+  const Rgb c = pen.valid ? pen.colour : Rgb{0, 0, 0};
+  penPixel_ = 0xFF000000u | static_cast<std::uint32_t>(c.red) << 16 |
+              static_cast<std::uint32_t>(c.green) << 8 | c.blue;
+  penColour_ = QColor(c.red, c.green, c.blue);
   penWidth_ = pen.valid ? std::max(1, pen.width) : 1;
 }
 
@@ -93,6 +97,7 @@ void QPainterCanvas::setTextColour(Rgb colour) { textColour_ = toQColor(colour);
 
 void QPainterCanvas::fillRegion(const Region& region, const Brush& brush) {
   if (clipEmpty_ || !region.valid) return;
+  forgetColumns();
   painter_->fillRect(toQRect(region.rect),
                      brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255));
 }
@@ -131,6 +136,7 @@ void QPainterCanvas::lineTo(int x, int y) {
       pen.setJoinStyle(Qt::RoundJoin);
       painter_->setPen(pen);
       painter_->drawLine(position_, to);
+      forgetColumns();
     }
   }
   position_ = to;
@@ -245,20 +251,56 @@ void QPainterCanvas::straightLine(QPoint from, QPoint to) {
 }
 
 void QPainterCanvas::fillStrip(const QRect& strip) {
-  const std::uint32_t colour = 0xFF000000u | (penColour_.rgb() & 0x00FFFFFFu);
-  uchar* at = pixels_ + strip.top() * stride_ + strip.left() * sizeof(std::uint32_t);
-  if (strip.height() == 1) {
-    auto* row = reinterpret_cast<std::uint32_t*>(at);
-    std::fill(row, row + strip.width(), colour);
+  if (strip.width() == 1 && strip.height() > 1) {
+    fillColumn(strip.left(), strip.top(), strip.bottom());
     return;
   }
-  // A column (the strips of a line are one pixel thick).
-  for (int k = strip.height(); k > 0; --k, at += stride_)
-    *reinterpret_cast<std::uint32_t*>(at) = colour;
+  // A row: it may change rows that column records count on.
+  const int y = strip.top();
+  auto* row = reinterpret_cast<std::uint32_t*>(pixels_ + y * stride_);
+  std::fill(row + strip.left(), row + strip.left() + strip.width(), penPixel_);
+  for (int x = strip.left(); x <= strip.right(); ++x) {
+    ColumnRun& run = columns_[static_cast<std::size_t>(x)];
+    if (run.generation != generation_) continue;
+    run.touchedLo = run.touchedLo <= run.touchedHi ? std::min(run.touchedLo, y) : y;
+    run.touchedHi = std::max(run.touchedHi, y);
+  }
+}
+
+void QPainterCanvas::writeColumn(int x, int top, int bottom) {
+  uchar* at = pixels_ + top * stride_ + x * static_cast<qsizetype>(sizeof(std::uint32_t));
+  for (int k = bottom - top + 1; k > 0; --k, at += stride_)
+    *reinterpret_cast<std::uint32_t*>(at) = penPixel_;
+}
+
+// Rows top to bottom of column x in the pen colour, written where they may
+// not hold it already.
+void QPainterCanvas::fillColumn(int x, int top, int bottom) {
+  ColumnRun& run = columns_[static_cast<std::size_t>(x)];
+  if (run.generation == generation_ && run.colour != penPixel_) {
+    // Another colour across the record's run: those rows count as changed.
+    writeColumn(x, top, bottom);
+    run.touchedLo = run.touchedLo <= run.touchedHi ? std::min(run.touchedLo, top) : top;
+    run.touchedHi = std::max(run.touchedHi, bottom);
+    return;
+  }
+  if (run.generation != generation_) {
+    writeColumn(x, top, bottom);
+  } else {
+    // The record's rows hold the colour, but for those touched since.
+    const int keptLo = run.lo, keptHi = run.hi;
+    if (top < keptLo) writeColumn(x, top, std::min(bottom, keptLo - 1));
+    if (bottom > keptHi) writeColumn(x, std::max(top, keptHi + 1), bottom);
+    const int lo = std::max({top, keptLo, run.touchedLo});
+    const int hi = std::min({bottom, keptHi, run.touchedHi});
+    if (lo <= hi) writeColumn(x, lo, hi);
+  }
+  run = ColumnRun{generation_, penPixel_, top, bottom, 0, -1};
 }
 
 void QPainterCanvas::rectangle(int left, int top, int right, int bottom) {
   if (clipEmpty_) return;
+  forgetColumns();
   const QRect box = toQRect(Rect{left, top, right, bottom});
   if (box.isEmpty()) return;
   // Inside in the brush, then the outline: its one-unit form covers the
@@ -278,6 +320,7 @@ void QPainterCanvas::rectangle(int left, int top, int right, int bottom) {
 
 void QPainterCanvas::textOut(int x, int y, std::string_view text) {
   if (clipEmpty_ || text.empty()) return;
+  forgetColumns();
   const QString string = toQString(text);
   const QFont& font = currentFont();
   const QFontMetrics metrics(font, painter_->device());

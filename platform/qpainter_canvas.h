@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
+#include <cstdint>
 
 #include "graphics/canvas.h"
 
@@ -70,6 +72,24 @@ class QPainterCanvas : public Canvas {
   uchar* pixels_ = nullptr;
   uchar* imagePixels_ = nullptr;
   qsizetype stride_ = 0;
+  std::uint32_t penPixel_ = 0xFF000000u;  // the pen colour as the image stores it
+  // What the last vertical run of one colour in each column left there
+  // (rows lo to hi), and which of those rows (touchedLo to touchedHi) other
+  // strokes may have changed since. A later run of the same colour writes
+  // only the rows that may differ: the pixels come out the same, with far
+  // fewer writes where many steps fall into one column. Anything drawn
+  // through the painter forgets every record (a new generation).
+  struct ColumnRun {
+    std::uint32_t generation = 0;
+    std::uint32_t colour = 0;
+    int lo = 0, hi = -1;
+    int touchedLo = 0, touchedHi = -1;
+  };
+  std::vector<ColumnRun> columns_;
+  std::uint32_t generation_ = 1;
+  void forgetColumns() { ++generation_; }
+  void fillColumn(int x, int top, int bottom);
+  void writeColumn(int x, int top, int bottom);
   QColor penColour_{0, 0, 0};
   int penWidth_ = 1;
   QColor brushColour_{255, 255, 255};
