@@ -49,14 +49,38 @@ double FunctionEvaluator::evaluate(double x) {
     return kNaN;
   }
   AbscissaDigits digits;
-  const ParseStatus status = replay_ && !engine_.tracing() && readAbscissa(x, digits)
-                                 ? runFast(x, digits)
-                                 : runComposed(x);
+  const bool read = expectedNext_ < expectedCount_ ? expectedReading(x, digits)
+                                                   : readAbscissa(x, digits);
+  const ParseStatus status =
+      replay_ && !engine_.tracing() && read ? runFast(x, digits) : runComposed(x);
   lastStatus_ = status == ParseStatus::Accepted ? 0 : 1;
   if (lastStatus_ != 0) noteFailure(x, status);
 
   const SymbolTable& st = engine_.symbolTable();
   return st.count > 0 ? st.entries[st.count - 1].value : kNaN;
+}
+
+void FunctionEvaluator::expect(const double* xs, int count) {
+  expectedCount_ = count < kExpected ? count : kExpected;
+  expectedNext_ = 0;
+  // Independent readings one after another: the processor overlaps them.
+  for (int i = 0; i < expectedCount_; ++i) {
+    expectedX_[i] = xs[i];
+    AbscissaDigits& d = expectedDigits_[i];
+    expectedRead_[i] = readAbscissa(xs[i], d);
+    if (expectedRead_[i]) d.fraction = fractionValue(d.decimals);
+  }
+}
+
+bool FunctionEvaluator::expectedReading(double x, AbscissaDigits& digits) {
+  const int k = expectedNext_;
+  if (std::memcmp(&x, &expectedX_[k], sizeof x) != 0) {
+    expectedCount_ = 0;  // not the order announced: read each x itself again
+    return readAbscissa(x, digits);
+  }
+  ++expectedNext_;
+  digits = expectedDigits_[k];
+  return expectedRead_[k];
 }
 
 void FunctionEvaluator::compose(double x) const {

@@ -70,6 +70,13 @@ class FunctionEvaluator {
   // evaluation composes and parses its text.
   void setReplay(bool on) { replay_ = on; }
 
+  // Tells the evaluator the abscissae of its next evaluations, in order (up
+  // to kExpected of them): it reads their digits ahead, all together, which
+  // is faster than one at a time. Changes no result; an evaluation of
+  // another x than the next expected one simply reads its own.
+  static constexpr int kExpected = 64;
+  void expect(const double* xs, int count);
+
   // Tells monitor before every `every`-th evaluation (null: nobody).
   void setMonitor(EvaluationMonitor* monitor, int every = 64) {
     monitor_ = monitor;
@@ -125,6 +132,12 @@ class FunctionEvaluator {
   std::int64_t failureCount_ = 0;
   std::int64_t evaluationCount_ = 0;
   std::int64_t replayCount_ = 0;
+  bool expectedReading(double x, AbscissaDigits& digits);
+  double expectedX_[kExpected];
+  AbscissaDigits expectedDigits_[kExpected];
+  bool expectedRead_[kExpected];
+  int expectedNext_ = 0;
+  int expectedCount_ = 0;
   EvaluationMonitor* monitor_ = nullptr;
   int monitorEvery_ = 64;
   int monitorCountdown_ = 1;

@@ -78,23 +78,35 @@ const double* lastFourDigits() {
 
 }  // namespace
 
+// The digits of 0 to 99 as doubles: [k][0] the units, [k][1] the tens.
+constexpr auto kDigitPairs = [] {
+  struct Table {
+    double digit[100][2];
+  } t{};
+  for (int k = 0; k < 100; ++k) {
+    t.digit[k][0] = k % 10;
+    t.digit[k][1] = k / 10;
+  }
+  return t;
+}();
+
+// Folds five digits (below 100000) into v, right to left: two pairs and the
+// leading digit, each digit ((digit + v) * 0.1) as the parser does.
+inline double foldFive(std::uint32_t five, double v) {
+  const std::uint32_t low = five % 100, middle = five / 100 % 100, lead = five / 10000;
+  v = (kDigitPairs.digit[low][0] + v) * 0.1;
+  v = (kDigitPairs.digit[low][1] + v) * 0.1;
+  v = (kDigitPairs.digit[middle][0] + v) * 0.1;
+  v = (kDigitPairs.digit[middle][1] + v) * 0.1;
+  return (static_cast<double>(lead) + v) * 0.1;
+}
+
 double fractionValue(std::uint64_t decimals) {
   static const double* const table = lastFourDigits();
-  double v = table[decimals % 10000];
   const std::uint64_t upper = decimals / 10000;  // the other ten digits
-  std::uint32_t low = static_cast<std::uint32_t>(upper % 100000);
-  std::uint32_t high = static_cast<std::uint32_t>(upper / 100000);
-  for (int k = 0; k < 5; ++k) {
-    const std::uint32_t q = low / 10;
-    v = (static_cast<int>(low - q * 10) + v) * 0.1;
-    low = q;
-  }
-  for (int k = 0; k < 5; ++k) {
-    const std::uint32_t q = high / 10;
-    v = (static_cast<int>(high - q * 10) + v) * 0.1;
-    high = q;
-  }
-  return v;
+  const double v = table[decimals % 10000];
+  return foldFive(static_cast<std::uint32_t>(upper / 100000),
+                  foldFive(static_cast<std::uint32_t>(upper % 100000), v));
 }
 
 ParseStatus Tape::replay(ExpressionEngine& e, const AbscissaDigits& x) {
@@ -150,7 +162,7 @@ fractionDigit: s[t->dst] = ((s[t->a] - 48) + s[t->b]) * 0.1; TAVEX_NEXT;
 // Digit by digit, (v * 10 + code) - 48 stays an exact integer below 2^53:
 // it is the integer part itself.
 integerRun: s[t->dst] = static_cast<double>(x.integerPart); TAVEX_NEXT;
-fractionRun: s[t->dst] = fractionValue(x.decimals); TAVEX_NEXT;
+fractionRun: s[t->dst] = x.fraction >= 0.0 ? x.fraction : fractionValue(x.decimals); TAVEX_NEXT;
 sum: s[t->dst] = s[t->a] + s[t->b]; TAVEX_NEXT;
 #undef TAVEX_NEXT
 end:

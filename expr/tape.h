@@ -35,6 +35,7 @@ struct AbscissaDigits {
   int integerDigits = 0;
   std::uint64_t integerPart = 0;  // the integer digits
   std::uint64_t decimals = 0;     // the 14 fraction digits, below 10^14
+  double fraction = -1.0;         // fractionValue(decimals) when worked out already, else -1
   int count() const { return integerDigits + kFractionDigits; }
   // Digit k of the text: the integer digits, most significant first, then
   // the fraction digits.

@@ -1,5 +1,6 @@
 #include "plot/sums.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -19,6 +20,19 @@ inline double gridPoint(std::int64_t i, const FunctionInterval& interval) {
   return static_cast<double>(i) * interval.h + interval.x1;
 }
 
+// Announces the abscissae of the next evaluations, in their order, so that
+// the evaluator reads their digits together (FunctionEvaluator::expect):
+// pointsOf(k, xs) writes the points of step k into xs and returns how many.
+// The loops below compute the same points again, with the same arithmetic.
+template <class PointsOf>
+void announce(FunctionEvaluator& evaluator, std::int64_t first, std::int64_t last,
+              PointsOf pointsOf) {
+  double xs[FunctionEvaluator::kExpected];
+  int count = 0;
+  for (std::int64_t k = first; k <= last; ++k) count += pointsOf(k, xs + count);
+  evaluator.expect(xs, count);
+}
+
 }  // namespace
 
 double gaussLegendre10(FunctionEvaluator& evaluator, double a, double b, int panels) {
@@ -29,6 +43,11 @@ double gaussLegendre10(FunctionEvaluator& evaluator, double a, double b, int pan
   for (int i = 1; i <= panels; ++i) {
     const double m = (i * w + a) - d;
     const double m2 = m + m;
+    announce(evaluator, 0, 4, [d, m, m2](std::int64_t j, double* xs) {
+      xs[0] = d * kNodes[j] + m;
+      xs[1] = m2 - xs[0];
+      return 2;
+    });
     for (int j = 0; j < 5; ++j) {
       const double u = d * kNodes[j] + m;
       sum = evaluator.evaluate(u) * d * kWeights[j] + sum;
@@ -44,7 +63,14 @@ double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval
   double s = evaluator.evaluate(interval.x1);
   s = evaluator.evaluate(interval.x2) + s;
   const std::int64_t pairs = interval.n / 2 - 1;
+  constexpr std::int64_t kBlock = FunctionEvaluator::kExpected / 2;
   for (std::int64_t j = 1; j <= pairs; ++j) {
+    if ((j - 1) % kBlock == 0)
+      announce(evaluator, j, std::min(j + kBlock - 1, pairs), [&](std::int64_t k, double* xs) {
+        xs[0] = gridPoint(2 * k - 1, interval);
+        xs[1] = xs[0] + h;
+        return 2;
+      });
     const double xk = gridPoint(2 * j - 1, interval);
     s = 4.0 * evaluator.evaluate(xk) + s;
     s = 2.0 * evaluator.evaluate(xk + h) + s;
@@ -57,7 +83,16 @@ MidpointTrapezoid midpointTrapezoidSums(FunctionEvaluator& evaluator,
                                         const FunctionInterval& interval) {
   const double h = interval.h;
   MidpointTrapezoid r;
+  constexpr std::int64_t kBlock = FunctionEvaluator::kExpected / 3;
   for (std::int64_t i = 0; i < interval.n; ++i) {
+    if (i % kBlock == 0)
+      announce(evaluator, i, std::min<std::int64_t>(i + kBlock, interval.n) - 1, [&](std::int64_t k, double* xs) {
+        const double xk = gridPoint(k, interval);
+        xs[0] = h * kHalf + xk;
+        xs[1] = xk + h;
+        xs[2] = xk;
+        return 3;
+      });
     const double xi = gridPoint(i, interval);
     r.SumM = evaluator.evaluate(h * kHalf + xi) * h + r.SumM;
     const double right = evaluator.evaluate(xi + h);
@@ -73,7 +108,13 @@ UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& i
   double p = interval.x1;
   double fp = evaluator.evaluate(p);
   if (drawing) drawing->start(p, fp);
+  constexpr std::int64_t kBlock = FunctionEvaluator::kExpected;
   for (std::int64_t i = 1; i <= interval.n; ++i) {
+    if ((i - 1) % kBlock == 0)
+      announce(evaluator, i, std::min<std::int64_t>(i + kBlock - 1, interval.n), [&](std::int64_t k, double* xs) {
+        xs[0] = gridPoint(k, interval);
+        return 1;
+      });
     const double x = gridPoint(i, interval);
     const double fx = evaluator.evaluate(x);
     if (drawing) drawing->step(p, fp, x, fx);
