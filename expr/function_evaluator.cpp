@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <typeinfo>
 #include <limits>
 
 #include "expr/position.h"
@@ -49,10 +50,9 @@ double FunctionEvaluator::evaluate(double x) {
     return kNaN;
   }
   AbscissaDigits digits;
-  const bool read = expectedNext_ < expectedCount_ ? expectedReading(x, digits)
-                                                   : readAbscissa(x, digits);
-  const ParseStatus status =
-      replay_ && !engine_.tracing() && read ? runFast(x, digits) : runComposed(x);
+  const ParseStatus status = replay_ && !engine_.tracing() && readAbscissa(x, digits)
+                                 ? runFast(x, digits)
+                                 : runComposed(x);
   lastStatus_ = status == ParseStatus::Accepted ? 0 : 1;
   if (lastStatus_ != 0) noteFailure(x, status);
 
@@ -60,27 +60,56 @@ double FunctionEvaluator::evaluate(double x) {
   return st.count > 0 ? st.entries[st.count - 1].value : kNaN;
 }
 
-void FunctionEvaluator::expect(const double* xs, int count) {
-  expectedCount_ = count < kExpected ? count : kExpected;
-  expectedNext_ = 0;
-  // Independent readings one after another: the processor overlaps them.
-  for (int i = 0; i < expectedCount_; ++i) {
-    expectedX_[i] = xs[i];
-    AbscissaDigits& d = expectedDigits_[i];
-    expectedRead_[i] = readAbscissa(xs[i], d);
-    if (expectedRead_[i]) d.fraction = fractionValue(d.decimals);
+void FunctionEvaluator::evaluateMany(const double* xs, double* fs, int count) {
+  // Another class's evaluate must be the one that runs.
+  const bool mine = typeid(*this) == typeid(FunctionEvaluator);
+  for (int k = 0; k < count;) {
+    const int done = mine ? replayRun(xs + k, fs + k, count - k) : 0;
+    if (done > 0) {
+      k += done;
+    } else {
+      fs[k] = evaluate(xs[k]);
+      ++k;
+    }
   }
 }
 
-bool FunctionEvaluator::expectedReading(double x, AbscissaDigits& digits) {
-  const int k = expectedNext_;
-  if (std::memcmp(&x, &expectedX_[k], sizeof x) != 0) {
-    expectedCount_ = 0;  // not the order announced: read each x itself again
-    return readAbscissa(x, digits);
+// Replays the tape of xs[0]'s shape for the abscissae from xs[0] on that share
+// it; returns how many, 0 when they must go one at a time.
+int FunctionEvaluator::replayRun(const double* xs, double* fs, int count) {
+  constexpr int kFewest = 4;  // fewer are not worth a run of their own
+  if (!replay_ || engine_.tracing() || count < kFewest) return 0;
+  AbscissaDigits digits[Tape::kLanes];
+  int n = 0;
+  for (; n < count && n < Tape::kLanes; ++n) {
+    if (!readAbscissa(xs[n], digits[n])) break;
+    if (n > 0 && (digits[n].negative != digits[0].negative ||
+                  digits[n].integerDigits != digits[0].integerDigits))
+      break;
   }
-  ++expectedNext_;
-  digits = expectedDigits_[k];
-  return expectedRead_[k];
+  if (n < kFewest) return 0;
+  if (recordsVersion != linesVersion_) {
+    if (!linesUnchanged()) snapshotLines();
+    linesVersion_ = recordsVersion;
+  }
+  ShapeTape& shape = tapes_[digits[0].negative ? 1 : 0][digits[0].integerDigits - 1];
+  const SymbolTable& table = engine_.symbolTable();
+  if (!shape.tape || shape.tableCount != table.count || !shape.tape->batchable()) return 0;
+  // The monitor hears of the run before it, as of the evaluations in it.
+  if (monitor_ != nullptr && (monitorCountdown_ -= n) <= 0) {
+    monitorCountdown_ = monitorEvery_;
+    monitor_->beforeEvaluation(evaluationCount_);
+  }
+  clearUpperVectorState();
+  for (int k = 0; k < n; ++k) digits[k].fraction = fractionValue(digits[k].decimals);
+  if (!shape.tape->replayMany(engine_, digits, n, &table.entries[table.count - 1].value, fs))
+    return 0;
+  evaluationCount_ += n;
+  replayCount_ += n;
+  lastStatus_ = 0;
+  lastX_ = xs[n - 1];
+  textStale_ = true;
+  return n;
 }
 
 void FunctionEvaluator::compose(double x) const {

@@ -70,12 +70,12 @@ class FunctionEvaluator {
   // evaluation composes and parses its text.
   void setReplay(bool on) { replay_ = on; }
 
-  // Tells the evaluator the abscissae of its next evaluations, in order (up
-  // to kExpected of them): it reads their digits ahead, all together, which
-  // is faster than one at a time. Changes no result; an evaluation of
-  // another x than the next expected one simply reads its own.
-  static constexpr int kExpected = 64;
-  void expect(const double* xs, int count);
+  // fs[k] = evaluate(xs[k]) for k = 0 to count - 1, in that order, with
+  // exactly the effects of those calls. Runs of abscissae whose texts share a
+  // shape replay their tape together, which is several times faster than one
+  // at a time; anything else (and a class that evaluates otherwise) goes one
+  // evaluate at a time.
+  void evaluateMany(const double* xs, double* fs, int count);
 
   // Tells monitor before every `every`-th evaluation (null: nobody).
   void setMonitor(EvaluationMonitor* monitor, int every = 64) {
@@ -132,12 +132,7 @@ class FunctionEvaluator {
   std::int64_t failureCount_ = 0;
   std::int64_t evaluationCount_ = 0;
   std::int64_t replayCount_ = 0;
-  bool expectedReading(double x, AbscissaDigits& digits);
-  double expectedX_[kExpected];
-  AbscissaDigits expectedDigits_[kExpected];
-  bool expectedRead_[kExpected];
-  int expectedNext_ = 0;
-  int expectedCount_ = 0;
+  int replayRun(const double* xs, double* fs, int count);
   EvaluationMonitor* monitor_ = nullptr;
   int monitorEvery_ = 64;
   int monitorCountdown_ = 1;

@@ -166,6 +166,11 @@ fractionRun: s[t->dst] = x.fraction >= 0.0 ? x.fraction : fractionValue(x.decima
 sum: s[t->dst] = s[t->a] + s[t->b]; TAVEX_NEXT;
 #undef TAVEX_NEXT
 end:
+  finishEngine(e);
+  return ending_.status;
+}
+
+void Tape::finishEngine(ExpressionEngine& e) const {
   const Ending& end = ending_;
   e.status_ = end.status;
   e.inputLine_ = end.line;
@@ -181,7 +186,91 @@ end:
     ++e.errorsRaised_;
   }
   if (end.status == ParseStatus::StackOverflow) [[unlikely]] e.stackOverflow();
-  return end.status;
+}
+
+bool Tape::replayMany(ExpressionEngine& e, const AbscissaDigits* xs, int n,
+                      const double* resultCell, double* results) {
+  double* L = lanes_.data();
+  auto lane = [L](std::int32_t slot) { return L + static_cast<std::ptrdiff_t>(slot) * kLanes; };
+  for (const auto& [digit, slot] : digitReads_)
+    for (int k = 0; k < n; ++k) lane(slot)[k] = xs[k].digit(digit) + 48;
+  using namespace arithmetic;
+  for (const Step& t : steps_) {
+    double* d = lane(t.dst);
+    const double* a = lane(t.a);
+    const double* b = lane(t.b);
+    const double* c = lane(t.c);
+    switch (t.op) {
+      case Op::Load: std::fill(d, d + n, *t.cell); break;
+      case Op::Store:
+      case Op::StoreFixed: break;  // the last run's values are stored at the end
+      case Op::Add: for (int k = 0; k < n; ++k) d[k] = add(a[k], b[k]); break;
+      case Op::Subtract: for (int k = 0; k < n; ++k) d[k] = subtract(a[k], b[k]); break;
+      case Op::Multiply: for (int k = 0; k < n; ++k) d[k] = multiply(a[k], b[k]); break;
+      case Op::Divide: for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]); break;
+      case Op::CheckedDivide:
+        for (int k = 0; k < n; ++k)
+          if (b[k] == 0.0) return false;
+        for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]);
+        break;
+      case Op::Power: for (int k = 0; k < n; ++k) d[k] = std::pow(a[k], b[k]); break;
+      case Op::Negate: for (int k = 0; k < n; ++k) d[k] = -a[k]; break;
+      case Op::Not: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? 0.0 : 1.0; break;
+      case Op::Or: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) || truth(b[k])) ? 1.0 : 0.0; break;
+      case Op::And: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) && truth(b[k])) ? 1.0 : 0.0; break;
+      case Op::Equal:
+        for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
+        break;
+      case Op::NotEqual:
+        for (int k = 0; k < n; ++k) d[k] = (a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
+        break;
+      case Op::Less: for (int k = 0; k < n; ++k) d[k] = a[k] < b[k] ? 1.0 : 0.0; break;
+      case Op::LessEqual: for (int k = 0; k < n; ++k) d[k] = a[k] <= b[k] ? 1.0 : 0.0; break;
+      case Op::Greater: for (int k = 0; k < n; ++k) d[k] = !(a[k] <= b[k]) ? 1.0 : 0.0; break;
+      case Op::GreaterEqual: for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k]) ? 1.0 : 0.0; break;
+      case Op::Select: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? b[k] : c[k]; break;
+      case Op::Call1: for (int k = 0; k < n; ++k) d[k] = t.unary(a[k]); break;
+      case Op::Call2: for (int k = 0; k < n; ++k) d[k] = t.binary(a[k], b[k]); break;
+      case Op::IntegerStart: for (int k = 0; k < n; ++k) d[k] = a[k] - 48; break;
+      case Op::IntegerDigit: for (int k = 0; k < n; ++k) d[k] = a[k] * 10 + b[k] - 48; break;
+      case Op::FractionStart: for (int k = 0; k < n; ++k) d[k] = (a[k] - 48) * 0.1; break;
+      case Op::FractionDigit: for (int k = 0; k < n; ++k) d[k] = ((a[k] - 48) + b[k]) * 0.1; break;
+      case Op::IntegerRun:
+        for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart);
+        break;
+      case Op::FractionRun:
+        for (int k = 0; k < n; ++k)
+          d[k] = xs[k].fraction >= 0.0 ? xs[k].fraction : fractionValue(xs[k].decimals);
+        break;
+      case Op::Sum: for (int k = 0; k < n; ++k) d[k] = a[k] + b[k]; break;
+      case Op::End: break;
+    }
+  }
+  // Each variable ends with what the last run stored; the result of run k is
+  // what run k stored last into the result's cell, or the cell's value.
+  const double* resultSlot = nullptr;
+  for (const Step& t : steps_) {
+    if (t.op != Op::Store) continue;
+    *t.cell = lane(t.a)[n - 1];
+    if (t.cell == resultCell) resultSlot = lane(t.a);
+  }
+  for (int k = 0; k < n; ++k) results[k] = resultSlot != nullptr ? resultSlot[k] : *resultCell;
+  finishEngine(e);
+  return true;
+}
+
+// The lanes of replayMany: fixed values in every lane, once; and whether the
+// tape's runs may go together at all.
+void Tape::prepareLanes() {
+  batchable_ = ending_.status == ParseStatus::Accepted && !ending_.setsError;
+  for (const Step& load : steps_)
+    if (load.op == Op::Load)
+      for (const Step& store : steps_)
+        if (store.op == Op::Store && store.cell == load.cell) batchable_ = false;
+  if (!batchable_) return;
+  lanes_.assign(slots_.size() * kLanes, 0.0);
+  for (std::size_t slot = 0; slot < slots_.size(); ++slot)
+    std::fill_n(lanes_.begin() + static_cast<std::ptrdiff_t>(slot * kLanes), kLanes, slots_[slot]);
 }
 
 ParseStatus Tape::stop(ExpressionEngine& e, const Stop& at) const {
@@ -552,6 +641,7 @@ bool TapeRecorder::finish() {
   Tape::Step last{};
   last.op = Tape::Op::End;
   tape_.steps_.push_back(last);
+  tape_.prepareLanes();
   return true;
 }
 

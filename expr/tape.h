@@ -70,6 +70,22 @@ class Tape {
   // symbol table must be the one recorded against. Returns the run's status.
   ParseStatus replay(ExpressionEngine& engine, const AbscissaDigits& x);
 
+  // Up to this many abscissae are replayed together.
+  static constexpr int kLanes = 64;
+
+  // Replays the run for count abscissae of the recorded shape (count up to
+  // kLanes), in order, leaving engine exactly as count calls of replay would
+  // and setting results[k] to what the variable at resultCell holds after
+  // the k-th. Each operation is done for all of them before the next one.
+  // Only a batchable() tape can; returns false, having changed nothing, when
+  // some abscissa meets a zero divisor (those must go one at a time).
+  bool replayMany(ExpressionEngine& engine, const AbscissaDigits* xs, int count,
+                  const double* resultCell, double* results);
+  // Whether the runs of this tape depend on each other only through what
+  // replayMany takes care of: it is accepted, raises no error and reads no
+  // variable it also writes.
+  bool batchable() const { return batchable_; }
+
   std::size_t operationCount() const { return steps_.size(); }
 
  private:
@@ -101,6 +117,8 @@ class Tape {
 
   [[gnu::cold]] ParseStatus stop(ExpressionEngine& engine, const Stop& at) const;
   void fuseDigitRuns(int integerDigits);
+  void prepareLanes();
+  void finishEngine(ExpressionEngine& engine) const;
   void groupFixedStores();
   static bool readsSlot(const Step& s, std::int32_t slot);
 
@@ -110,6 +128,8 @@ class Tape {
   std::vector<std::pair<std::int32_t, std::int32_t>> digitReads_;  // digit, slot: filled per replay
   std::vector<Stop> stops_;
   Ending ending_;
+  bool batchable_ = false;
+  std::vector<double> lanes_;  // slot s of lane k at [s * kLanes + k]
 };
 
 }  // namespace tavex

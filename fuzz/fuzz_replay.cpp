@@ -155,6 +155,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       acceptLine(fast.data[kFdFunction], line.c_str());
       acceptLine(slow.data[kFdFunction], line.c_str());
     }
+    if (in.pick(6) == 0) {  // a run evaluated together
+      double xs[80], together[80];
+      const int count = 1 + static_cast<int>(in.pick(80));
+      const double base = abscissa(in), step = (static_cast<int>(in.byte()) - 100) * 1e-3;
+      for (int k = 0; k < count; ++k) xs[k] = in.pick(16) == 0 ? abscissa(in) : base + k * step;
+      fast.evaluator->evaluateMany(xs, together, count);
+      const std::string fastState =
+          tavex::testing::observableState(fast.engine, *fast.evaluator, together[count - 1]) + err.take();
+      double apart = 0;
+      for (int k = 0; k < count; ++k) {
+        apart = slow.evaluator->evaluate(xs[k]);
+        if (std::memcmp(&apart, &together[k], sizeof apart) != 0)
+          differ("value " + std::to_string(k), "", xs[k]);
+      }
+      const std::string slowState =
+          tavex::testing::observableState(slow.engine, *slow.evaluator, apart) + err.take();
+      if (fastState != slowState) differ(fastState, slowState, xs[count - 1]);
+      continue;
+    }
     const double x = abscissa(in);
     const double a = fast.evaluator->evaluate(x);
     const std::string fastState = tavex::testing::observableState(fast.engine, *fast.evaluator, a) + err.take();

@@ -20,17 +20,21 @@ inline double gridPoint(std::int64_t i, const FunctionInterval& interval) {
   return static_cast<double>(i) * interval.h + interval.x1;
 }
 
-// Announces the abscissae of the next evaluations, in their order, so that
-// the evaluator reads their digits together (FunctionEvaluator::expect):
-// pointsOf(k, xs) writes the points of step k into xs and returns how many.
-// The loops below compute the same points again, with the same arithmetic.
+// Evaluations go in blocks of up to this many points, through one call of
+// evaluateMany each: the same evaluations in the same order as one by one.
+constexpr int kBlockPoints = 64;
+
+// The values of f at the points of steps first to last, step after step:
+// pointsOf(k, xs) writes step k's points, in the order of their evaluations,
+// and returns how many. The loops below take the values in that order and
+// compute the points again, with the same arithmetic, where they need them.
 template <class PointsOf>
-void announce(FunctionEvaluator& evaluator, std::int64_t first, std::int64_t last,
-              PointsOf pointsOf) {
-  double xs[FunctionEvaluator::kExpected];
+void evaluateSteps(FunctionEvaluator& evaluator, std::int64_t first, std::int64_t last,
+                   PointsOf pointsOf, double* fs) {
+  double xs[kBlockPoints];
   int count = 0;
   for (std::int64_t k = first; k <= last; ++k) count += pointsOf(k, xs + count);
-  evaluator.expect(xs, count);
+  evaluator.evaluateMany(xs, fs, count);
 }
 
 }  // namespace
@@ -43,16 +47,15 @@ double gaussLegendre10(FunctionEvaluator& evaluator, double a, double b, int pan
   for (int i = 1; i <= panels; ++i) {
     const double m = (i * w + a) - d;
     const double m2 = m + m;
-    announce(evaluator, 0, 4, [d, m, m2](std::int64_t j, double* xs) {
+    double f[10];  // right point of each pair first
+    evaluateSteps(evaluator, 0, 4, [d, m, m2](std::int64_t j, double* xs) {
       xs[0] = d * kNodes[j] + m;
       xs[1] = m2 - xs[0];
       return 2;
-    });
+    }, f);
     for (int j = 0; j < 5; ++j) {
-      const double u = d * kNodes[j] + m;
-      sum = evaluator.evaluate(u) * d * kWeights[j] + sum;
-      const double v = m2 - u;
-      sum = evaluator.evaluate(v) * d * kWeights[j] + sum;
+      sum = f[2 * j] * d * kWeights[j] + sum;
+      sum = f[2 * j + 1] * d * kWeights[j] + sum;
     }
   }
   return sum;
@@ -63,17 +66,19 @@ double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval
   double s = evaluator.evaluate(interval.x1);
   s = evaluator.evaluate(interval.x2) + s;
   const std::int64_t pairs = interval.n / 2 - 1;
-  constexpr std::int64_t kBlock = FunctionEvaluator::kExpected / 2;
-  for (std::int64_t j = 1; j <= pairs; ++j) {
-    if ((j - 1) % kBlock == 0)
-      announce(evaluator, j, std::min(j + kBlock - 1, pairs), [&](std::int64_t k, double* xs) {
-        xs[0] = gridPoint(2 * k - 1, interval);
-        xs[1] = xs[0] + h;
-        return 2;
-      });
-    const double xk = gridPoint(2 * j - 1, interval);
-    s = 4.0 * evaluator.evaluate(xk) + s;
-    s = 2.0 * evaluator.evaluate(xk + h) + s;
+  constexpr std::int64_t kBlock = kBlockPoints / 2;
+  double f[kBlockPoints];
+  for (std::int64_t j0 = 1; j0 <= pairs; j0 += kBlock) {
+    const std::int64_t j1 = std::min(j0 + kBlock - 1, pairs);
+    evaluateSteps(evaluator, j0, j1, [&](std::int64_t j, double* xs) {
+      xs[0] = gridPoint(2 * j - 1, interval);  // odd point x_k
+      xs[1] = xs[0] + h;                       // even point x_k + h
+      return 2;
+    }, f);
+    for (std::int64_t j = j0; j <= j1; ++j) {
+      s = 4.0 * f[2 * (j - j0)] + s;
+      s = 2.0 * f[2 * (j - j0) + 1] + s;
+    }
   }
   s = 4.0 * evaluator.evaluate(interval.x2 - h) + s;
   return (h * kThird) * s;
@@ -82,21 +87,24 @@ double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval
 MidpointTrapezoid midpointTrapezoidSums(FunctionEvaluator& evaluator,
                                         const FunctionInterval& interval) {
   const double h = interval.h;
+  const std::int64_t n = interval.n;
   MidpointTrapezoid r;
-  constexpr std::int64_t kBlock = FunctionEvaluator::kExpected / 3;
-  for (std::int64_t i = 0; i < interval.n; ++i) {
-    if (i % kBlock == 0)
-      announce(evaluator, i, std::min<std::int64_t>(i + kBlock, interval.n) - 1, [&](std::int64_t k, double* xs) {
-        const double xk = gridPoint(k, interval);
-        xs[0] = h * kHalf + xk;
-        xs[1] = xk + h;
-        xs[2] = xk;
-        return 3;
-      });
-    const double xi = gridPoint(i, interval);
-    r.SumM = evaluator.evaluate(h * kHalf + xi) * h + r.SumM;
-    const double right = evaluator.evaluate(xi + h);
-    r.SumT = ((evaluator.evaluate(xi) + right) * h) * kHalf + r.SumT;
+  constexpr std::int64_t kBlock = kBlockPoints / 3;
+  double f[kBlockPoints];
+  for (std::int64_t i0 = 0; i0 < n; i0 += kBlock) {
+    const std::int64_t i1 = std::min(i0 + kBlock, n) - 1;
+    evaluateSteps(evaluator, i0, i1, [&](std::int64_t i, double* xs) {
+      const double xi = gridPoint(i, interval);
+      xs[0] = h * kHalf + xi;  // midpoint, right end, left end
+      xs[1] = xi + h;
+      xs[2] = xi;
+      return 3;
+    }, f);
+    for (std::int64_t i = i0; i <= i1; ++i) {
+      const double* v = f + 3 * (i - i0);
+      r.SumM = v[0] * h + r.SumM;
+      r.SumT = ((v[2] + v[1]) * h) * kHalf + r.SumT;
+    }
   }
   return r;
 }
@@ -108,25 +116,27 @@ UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& i
   double p = interval.x1;
   double fp = evaluator.evaluate(p);
   if (drawing) drawing->start(p, fp);
-  constexpr std::int64_t kBlock = FunctionEvaluator::kExpected;
-  for (std::int64_t i = 1; i <= interval.n; ++i) {
-    if ((i - 1) % kBlock == 0)
-      announce(evaluator, i, std::min<std::int64_t>(i + kBlock - 1, interval.n), [&](std::int64_t k, double* xs) {
-        xs[0] = gridPoint(k, interval);
-        return 1;
-      });
-    const double x = gridPoint(i, interval);
-    const double fx = evaluator.evaluate(x);
-    if (drawing) drawing->step(p, fp, x, fx);
-    if (fx > fp) {
-      r.SumU = fx * h + r.SumU;
-      r.SumL = fp * h + r.SumL;
-    } else {  // also when either value is NaN
-      r.SumU = fp * h + r.SumU;
-      r.SumL = fx * h + r.SumL;
+  double f[kBlockPoints];
+  for (std::int64_t i0 = 1; i0 <= interval.n; i0 += kBlockPoints) {
+    const std::int64_t i1 = std::min<std::int64_t>(i0 + kBlockPoints - 1, interval.n);
+    evaluateSteps(evaluator, i0, i1, [&](std::int64_t i, double* xs) {
+      xs[0] = gridPoint(i, interval);
+      return 1;
+    }, f);
+    for (std::int64_t i = i0; i <= i1; ++i) {
+      const double x = gridPoint(i, interval);
+      const double fx = f[i - i0];
+      if (drawing) drawing->step(p, fp, x, fx);
+      if (fx > fp) {
+        r.SumU = fx * h + r.SumU;
+        r.SumL = fp * h + r.SumL;
+      } else {  // also when either value is NaN
+        r.SumU = fp * h + r.SumU;
+        r.SumL = fx * h + r.SumL;
+      }
+      p = x;
+      fp = fx;
     }
-    p = x;
-    fp = fx;
   }
   return r;
 }

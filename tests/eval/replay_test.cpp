@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -66,6 +67,21 @@ void compare(const ReplayCase& c) {
     ASSERT_EQ(fastState, slowState) << "evaluation " << step << " at x = " << x;
     ASSERT_EQ(fastErr, err.take()) << "evaluation " << step << " at x = " << x;
     ++step;
+  }
+  // Runs of abscissae replayed together leave the same state as one by one,
+  // and give the same values.
+  for (int first = 0; first < 256; first += 37) {
+    std::vector<double> xs;
+    for (int k = first; k < first + 100; ++k) xs.push_back(k % 23 == 0 ? 0.0 : 1.0 + k * 0.0371);
+    std::vector<double> together(xs.size()), apart(xs.size());
+    fast.evaluator->evaluateMany(xs.data(), together.data(), static_cast<int>(xs.size()));
+    const std::string fastErr = err.take();
+    for (size_t k = 0; k < xs.size(); ++k) apart[k] = slow.evaluator->evaluate(xs[k]);
+    for (size_t k = 0; k < xs.size(); ++k)
+      ASSERT_EQ(std::memcmp(&together[k], &apart[k], sizeof(double)), 0) << "value " << k;
+    ASSERT_EQ(testing::observableState(fast.engine, *fast.evaluator, together.back()),
+              testing::observableState(slow.engine, *slow.evaluator, apart.back()));
+    ASSERT_EQ(fastErr, err.take());
   }
   replays += fast.evaluator->replayCount();
 }

