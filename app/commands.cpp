@@ -67,6 +67,21 @@ bool mainWindowCommand(int id) {
     case kHelpCommand:
       helpCommand();
       return true;
+    case kConvergenceCommand:
+      convergenceCommand();
+      return true;
+    case kFitGraphCommand:
+      fitGraphCommand();
+      return true;
+    case kSavePictureCommand:
+      savePictureCommand();
+      return true;
+    case kCopyPictureCommand:
+      copyPictureCommand();
+      return true;
+    case kCopyReadoutsCommand:
+      copyReadoutsCommand();
+      return true;
     default:
       return false;
   }

@@ -18,6 +18,12 @@ inline constexpr int kGdataCommand = 40;
 inline constexpr int kScreenCommand = 50;
 inline constexpr int kPrintCommand = 60;
 inline constexpr int kHelpCommand = 90;
+// Added after "&Print" in "&Plot", in this order.
+inline constexpr int kConvergenceCommand = 70;
+inline constexpr int kFitGraphCommand = 75;
+inline constexpr int kSavePictureCommand = 80;
+inline constexpr int kCopyPictureCommand = 81;
+inline constexpr int kCopyReadoutsCommand = 82;
 
 // Runs the command with identifier id; false when id names no command.
 bool mainWindowCommand(int id);
@@ -31,6 +37,16 @@ int screenCommand();
 // Draws the plot on a frame of its own bound to the main window, then
 // discards the frame; afterwards no plot window is live.
 int printCommand();
+
+// The teaching tools of "&Plot" (app/convergence_command.cpp and
+// app/plot_tools.cpp). Each returns 0.
+int convergenceCommand();
+int fitGraphCommand();
+int savePictureCommand();
+int copyPictureCommand();
+int copyReadoutsCommand();
+// Whether there is a live plot window to save or copy from.
+bool livePlotShown();
 
 // A visible child window titled title, owned by owner, with its outer
 // rectangle at (30, 50), 200 by 200, served by childWindowProcedure.

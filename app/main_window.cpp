@@ -38,6 +38,17 @@ MainWindow::MainWindow() : dialogs_(this) {
   QMenu* plotMenu = bar->addMenu("&Plot");
   addCommand(plotMenu, "&Screen", kScreenCommand);
   addCommand(plotMenu, "&Print", kPrintCommand);
+  // The teaching tools, after the items above.
+  addCommand(plotMenu, "&Convergence", kConvergenceCommand);
+  addCommand(plotMenu, "&Fit Graph", kFitGraphCommand);
+  QAction* save = addCommand(plotMenu, "Save &Picture...", kSavePictureCommand);
+  QAction* copyPicture = addCommand(plotMenu, "Copy &Picture", kCopyPictureCommand);
+  QAction* copyReadouts = addCommand(plotMenu, "Copy &Readouts", kCopyReadoutsCommand);
+  // Saving and copying need a live plot window.
+  connect(plotMenu, &QMenu::aboutToShow, this, [save, copyPicture, copyReadouts] {
+    const bool live = livePlotShown();
+    for (QAction* a : {save, copyPicture, copyReadouts}) a->setEnabled(live);
+  });
   addCommand(bar, "&Help", kHelpCommand);
 
   client_ = new ImageWindow(this);

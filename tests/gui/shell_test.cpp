@@ -21,7 +21,15 @@ TEST_F(Shell, MenuBarHoldsTheItemsInOrderWithTheirIdentifiers) {
   const std::vector<Item> expected = {
       {"E&xit", 10, {}},
       {"&Data", -1, {{"&Fdata", 30}, {"&Gdata", 40}}},
-      {"&Plot", -1, {{"&Screen", 50}, {"&Print", 60}}},
+      {"&Plot",
+       -1,
+       {{"&Screen", 50},
+        {"&Print", 60},
+        {"&Convergence", 70},
+        {"&Fit Graph", 75},
+        {"Save &Picture...", 80},
+        {"Copy &Picture", 81},
+        {"Copy &Readouts", 82}}},
       {"&Help", 90, {}},
   };
   const QList<QAction*> bar = main->menuBar()->actions();
