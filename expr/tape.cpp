@@ -188,64 +188,61 @@ void Tape::finishEngine(ExpressionEngine& e) const {
   if (end.status == ParseStatus::StackOverflow) [[unlikely]] e.stackOverflow();
 }
 
+// One operation for the first n lanes; false at a zero divisor.
+bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
+  using namespace arithmetic;
+  double* d = lane(t.dst);
+  const double* a = lane(t.a);
+  const double* b = lane(t.b);
+  const double* c = lane(t.c);
+  switch (t.op) {
+    case Op::Load: std::fill(d, d + n, *t.cell); break;
+    case Op::Store:
+    case Op::StoreFixed:
+    case Op::End: break;  // the last run's values are stored at the end
+    case Op::Add: for (int k = 0; k < n; ++k) d[k] = add(a[k], b[k]); break;
+    case Op::Subtract: for (int k = 0; k < n; ++k) d[k] = subtract(a[k], b[k]); break;
+    case Op::Multiply: for (int k = 0; k < n; ++k) d[k] = multiply(a[k], b[k]); break;
+    case Op::Divide: for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]); break;
+    case Op::CheckedDivide:
+      for (int k = 0; k < n; ++k)
+        if (b[k] == 0.0) return false;
+      for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]);
+      break;
+    case Op::Power: for (int k = 0; k < n; ++k) d[k] = std::pow(a[k], b[k]); break;
+    case Op::Negate: for (int k = 0; k < n; ++k) d[k] = -a[k]; break;
+    case Op::Not: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? 0.0 : 1.0; break;
+    case Op::Or: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) || truth(b[k])) ? 1.0 : 0.0; break;
+    case Op::And: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) && truth(b[k])) ? 1.0 : 0.0; break;
+    case Op::Equal: for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0; break;
+    case Op::NotEqual: for (int k = 0; k < n; ++k) d[k] = (a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0; break;
+    case Op::Less: for (int k = 0; k < n; ++k) d[k] = a[k] < b[k] ? 1.0 : 0.0; break;
+    case Op::LessEqual: for (int k = 0; k < n; ++k) d[k] = a[k] <= b[k] ? 1.0 : 0.0; break;
+    case Op::Greater: for (int k = 0; k < n; ++k) d[k] = !(a[k] <= b[k]) ? 1.0 : 0.0; break;
+    case Op::GreaterEqual: for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k]) ? 1.0 : 0.0; break;
+    case Op::Select: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? b[k] : c[k]; break;
+    case Op::Call1: for (int k = 0; k < n; ++k) d[k] = t.unary(a[k]); break;
+    case Op::Call2: for (int k = 0; k < n; ++k) d[k] = t.binary(a[k], b[k]); break;
+    case Op::IntegerStart: for (int k = 0; k < n; ++k) d[k] = a[k] - 48; break;
+    case Op::IntegerDigit: for (int k = 0; k < n; ++k) d[k] = a[k] * 10 + b[k] - 48; break;
+    case Op::FractionStart: for (int k = 0; k < n; ++k) d[k] = (a[k] - 48) * 0.1; break;
+    case Op::FractionDigit: for (int k = 0; k < n; ++k) d[k] = ((a[k] - 48) + b[k]) * 0.1; break;
+    case Op::IntegerRun: for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart); break;
+    case Op::FractionRun:
+      for (int k = 0; k < n; ++k)
+        d[k] = xs[k].fraction >= 0.0 ? xs[k].fraction : fractionValue(xs[k].decimals);
+      break;
+    case Op::Sum: for (int k = 0; k < n; ++k) d[k] = a[k] + b[k]; break;
+  }
+  return true;
+}
+
 bool Tape::replayMany(ExpressionEngine& e, const AbscissaDigits* xs, int n,
                       const double* resultCell, double* results) {
-  double* L = lanes_.data();
-  auto lane = [L](std::int32_t slot) { return L + static_cast<std::ptrdiff_t>(slot) * kLanes; };
   for (const auto& [digit, slot] : digitReads_)
     for (int k = 0; k < n; ++k) lane(slot)[k] = xs[k].digit(digit) + 48;
-  using namespace arithmetic;
-  for (const Step& t : steps_) {
-    double* d = lane(t.dst);
-    const double* a = lane(t.a);
-    const double* b = lane(t.b);
-    const double* c = lane(t.c);
-    switch (t.op) {
-      case Op::Load: std::fill(d, d + n, *t.cell); break;
-      case Op::Store:
-      case Op::StoreFixed: break;  // the last run's values are stored at the end
-      case Op::Add: for (int k = 0; k < n; ++k) d[k] = add(a[k], b[k]); break;
-      case Op::Subtract: for (int k = 0; k < n; ++k) d[k] = subtract(a[k], b[k]); break;
-      case Op::Multiply: for (int k = 0; k < n; ++k) d[k] = multiply(a[k], b[k]); break;
-      case Op::Divide: for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]); break;
-      case Op::CheckedDivide:
-        for (int k = 0; k < n; ++k)
-          if (b[k] == 0.0) return false;
-        for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]);
-        break;
-      case Op::Power: for (int k = 0; k < n; ++k) d[k] = std::pow(a[k], b[k]); break;
-      case Op::Negate: for (int k = 0; k < n; ++k) d[k] = -a[k]; break;
-      case Op::Not: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? 0.0 : 1.0; break;
-      case Op::Or: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) || truth(b[k])) ? 1.0 : 0.0; break;
-      case Op::And: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) && truth(b[k])) ? 1.0 : 0.0; break;
-      case Op::Equal:
-        for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
-        break;
-      case Op::NotEqual:
-        for (int k = 0; k < n; ++k) d[k] = (a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
-        break;
-      case Op::Less: for (int k = 0; k < n; ++k) d[k] = a[k] < b[k] ? 1.0 : 0.0; break;
-      case Op::LessEqual: for (int k = 0; k < n; ++k) d[k] = a[k] <= b[k] ? 1.0 : 0.0; break;
-      case Op::Greater: for (int k = 0; k < n; ++k) d[k] = !(a[k] <= b[k]) ? 1.0 : 0.0; break;
-      case Op::GreaterEqual: for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k]) ? 1.0 : 0.0; break;
-      case Op::Select: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? b[k] : c[k]; break;
-      case Op::Call1: for (int k = 0; k < n; ++k) d[k] = t.unary(a[k]); break;
-      case Op::Call2: for (int k = 0; k < n; ++k) d[k] = t.binary(a[k], b[k]); break;
-      case Op::IntegerStart: for (int k = 0; k < n; ++k) d[k] = a[k] - 48; break;
-      case Op::IntegerDigit: for (int k = 0; k < n; ++k) d[k] = a[k] * 10 + b[k] - 48; break;
-      case Op::FractionStart: for (int k = 0; k < n; ++k) d[k] = (a[k] - 48) * 0.1; break;
-      case Op::FractionDigit: for (int k = 0; k < n; ++k) d[k] = ((a[k] - 48) + b[k]) * 0.1; break;
-      case Op::IntegerRun:
-        for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart);
-        break;
-      case Op::FractionRun:
-        for (int k = 0; k < n; ++k)
-          d[k] = xs[k].fraction >= 0.0 ? xs[k].fraction : fractionValue(xs[k].decimals);
-        break;
-      case Op::Sum: for (int k = 0; k < n; ++k) d[k] = a[k] + b[k]; break;
-      case Op::End: break;
-    }
-  }
+  for (const Step& t : steps_)
+    if (!runLanes(t, xs, n)) return false;
   // Each variable ends with what the last run stored; the result of run k is
   // what run k stored last into the result's cell, or the cell's value.
   const double* resultSlot = nullptr;

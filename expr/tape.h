@@ -118,6 +118,8 @@ class Tape {
   [[gnu::cold]] ParseStatus stop(ExpressionEngine& engine, const Stop& at) const;
   void fuseDigitRuns(int integerDigits);
   void prepareLanes();
+  bool runLanes(const Step& t, const AbscissaDigits* xs, int n);
+  double* lane(std::int32_t slot) { return lanes_.data() + static_cast<std::ptrdiff_t>(slot) * kLanes; }
   void finishEngine(ExpressionEngine& engine) const;
   void groupFixedStores();
   static bool readsSlot(const Step& s, std::int32_t slot);
