@@ -3,6 +3,7 @@
 // are drawn, so that tick i lies at world coordinate i.
 #include "graphics/axes.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -48,9 +49,34 @@ struct LabelSpacing {
   int halfLine = 0;
 };
 
+// Which of the labels 0 to count along an edge of the given extent in
+// device units are drawn: all while there are no more than the edge has
+// device positions (extent + 1, both ends included); else extent + 1 of
+// them spread evenly from the first to the last, and on an edge of no
+// extent the last alone (the one drawn on top of all others).
+class LabelSelection {
+ public:
+  LabelSelection(int count, int extent) : count_(count) {
+    extent = std::max(extent, 0);
+    spread_ = count > extent ? extent : -1;
+  }
+  long long size() const { return spread_ < 0 ? count_ + 1LL : spread_ + 1LL; }
+  long long operator[](long long k) const {
+    if (spread_ < 0) return k;
+    if (spread_ == 0) return count_;
+    return k * count_ / spread_;
+  }
+
+ private:
+  int count_;
+  int spread_ = -1;  // -1: every label
+};
+
 // The labels under the x ticks 0 to t1, centred on them.
 void xTickLabels(GraphFrame& frame, double x0, double stepX, int t1, const LabelSpacing& spacing) {
-  for (long long i = 0; i <= t1; ++i) {
+  const LabelSelection labels(t1, frame.frameWidth);
+  for (long long k = 0; k < labels.size(); ++k) {
+    const long long i = labels[k];
     const std::string label = tickLabel(frame, x0 + static_cast<double>(i) * stepX);
     frame.applyTextColours();
     const int w = frame.measureText(label);
@@ -73,12 +99,64 @@ void xAxisLabel(GraphFrame& frame, int t1, std::string_view xlab, const LabelSpa
 // The labels left of the y ticks 0 to t2, right-aligned at one x.
 void yTickLabels(GraphFrame& frame, double y0, double stepY, int t2, const LabelSpacing& spacing) {
   const int rightEnd = frame.mapX(-spacing.dx);
-  for (long long i = 0; i <= t2; ++i) {
+  const LabelSelection labels(t2, frame.frameHeight);
+  for (long long k = 0; k < labels.size(); ++k) {
+    const long long i = labels[k];
     const std::string label = tickLabel(frame, y0 + static_cast<double>(i) * stepY);
     frame.applyTextColours();
     const int w = frame.measureText(label);
     frame.drawText(rightEnd - w, frame.mapY(static_cast<double>(i)) - spacing.halfLine, label);
     frame.moveTo(frame.unmapX(rightEnd, kNoClamp), static_cast<double>(i));
+  }
+}
+
+// Ticks i = 1 to count - 1 standing up from the bottom edge, length tall.
+// More of them than the edge has device columns (frameWidth + 1, corners
+// included) lie less than a unit apart, so that every column from the first
+// tick's to the last tick's gets at least one: one tick per column then
+// draws the same lines, in the same pen, and the last one ends where the
+// last tick of the loop would.
+void bottomTicks(GraphFrame& frame, int count, double length) {
+  if (count - 1LL > std::max(frame.frameWidth, 0) + 1LL) {
+    const int base = frame.mapY(0);
+    const int tip = frame.mapY(length);
+    const int last = frame.mapX(count - 1);
+    if (frame.dc != nullptr) {
+      for (int column = frame.mapX(1); column < last; ++column) {
+        frame.dc->moveTo(column, base);
+        frame.dc->lineTo(column, tip);
+      }
+    }
+    frame.moveTo(count - 1, 0);
+    frame.lineTo(count - 1, length);
+    return;
+  }
+  for (int i = 1; i < count; ++i) {
+    frame.moveTo(i, 0);
+    frame.lineTo(i, length);
+  }
+}
+
+// Ticks i = 1 to count - 1 pointing right from the left edge, as above with
+// rows for columns: tick i's row falls as i grows.
+void leftTicks(GraphFrame& frame, int count, double length) {
+  if (count - 1LL > std::max(frame.frameHeight, 0) + 1LL) {
+    const int base = frame.mapX(0);
+    const int tip = frame.mapX(length);
+    const int last = frame.mapY(count - 1);
+    if (frame.dc != nullptr) {
+      for (int row = frame.mapY(1); row > last; --row) {
+        frame.dc->moveTo(base, row);
+        frame.dc->lineTo(tip, row);
+      }
+    }
+    frame.moveTo(0, count - 1);
+    frame.lineTo(length, count - 1);
+    return;
+  }
+  for (int i = 1; i < count; ++i) {
+    frame.moveTo(0, i);
+    frame.lineTo(length, i);
   }
 }
 
@@ -141,14 +219,8 @@ void drawTicks(GraphFrame& frame, int countX, int countY, int size) {
     double eY = e / frame.worldAspect;
     // A frame of no extent has no aspect: its ticks get no length.
     if (!std::isfinite(eY)) eY = 0;
-    for (int i = 1; i < countX; ++i) {
-      frame.moveTo(i, 0);
-      frame.lineTo(i, eY);
-    }
-    for (int i = 1; i < countY; ++i) {
-      frame.moveTo(0, i);
-      frame.lineTo(e, i);
-    }
+    bottomTicks(frame, countX, eY);
+    leftTicks(frame, countY, e);
     restoreWorld(frame);
   }
 }

@@ -28,6 +28,8 @@ inline constexpr double probeStep = 0.001;
 // The curve is drawn in as many segments as the graph data's n asks, up to
 // this many: more than any device has pixels across, and a pass of that many
 // evaluations still takes well under a second. n <= 0 draws no segment.
+// The graph's ticks and tick labels are bounded the same way, by the
+// frame's device units (see drawTicks in graphics/axes.h).
 inline constexpr int kMaxCurveSegments = 20000;
 int curveSegments(int points);
 

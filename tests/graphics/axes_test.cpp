@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <limits>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/records.h"
@@ -256,6 +260,87 @@ TEST_F(AxesTest, NoIntervalsCentreTheTitleOnTheLeftEdge) {
   EXPECT_EQ(all[2].y, 400 - 30 - 7);
 }
 
+// Hostile counts: no edge gets more ticks or labels than it has device
+// positions, and the ticks drawn cover the device columns (rows) the
+// tick-by-tick loop would.
+TEST_F(AxesTest, TickCountsAreBoundedByTheFrameAndKeepTheirColumns) {
+  const int big = std::numeric_limits<int>::max();
+  const int small = std::numeric_limits<int>::min();
+  const struct {
+    int countX, countY, size;
+  } cases[] = {
+      {1234, 5, 10}, {5, 7919, 10}, {100003, 300001, 10}, {502, 292, 10},
+      {big, 15, 10}, {-1, big, 10}, {big, big, big},      {big, big, small},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.countX) + " " + std::to_string(c.countY));
+    canvas.clear();
+    frame.setWorld(0, 5, 0, 3, 500);
+    GraphFrame units = frame;  // the tick-unit mapping of the loop
+    units.setWorld(0, c.countX, 0, c.countY, 0);
+    drawTicks(frame, c.countX, c.countY, c.size);
+    std::set<int> columns, rows, tips;  // tips: one for each edge, the loop's
+    for (const auto& l : lines()) {
+      if (l.x == l.fromX && l.fromY == frame.frameBottom) {
+        columns.insert(l.x);
+        tips.insert(l.y);
+      } else if (l.y == l.fromY && l.fromX == frame.frameLeft) {
+        rows.insert(l.y);
+        tips.insert(-1 - l.x);
+      } else {
+        ADD_FAILURE() << "not a tick: " << l.fromX << "," << l.fromY << " " << l.x << "," << l.y;
+      }
+    }
+    EXPECT_LE(tips.size(), 2u);
+    EXPECT_LE(lines().size(), static_cast<size_t>(frame.frameWidth + frame.frameHeight + 2));
+    // The loop's columns: every mapX(i) for i = 1 .. countX - 1.
+    std::set<int> loopColumns, loopRows;
+    auto collect = [](long long count, auto map, std::set<int>& into) {
+      if (count <= 1) return;
+      if (count <= 1000000) {
+        for (long long i = 1; i < count; ++i) into.insert(map(static_cast<double>(i)));
+      } else {  // less than a unit apart: every position between the ends
+        const int a = map(1.0), b = map(static_cast<double>(count - 1));
+        for (int p = std::min(a, b); p <= std::max(a, b); ++p) into.insert(p);
+      }
+    };
+    collect(c.countX, [&](double i) { return units.mapX(i); }, loopColumns);
+    collect(c.countY, [&](double i) { return units.mapY(i); }, loopRows);
+    EXPECT_EQ(columns, loopColumns);
+    EXPECT_EQ(rows, loopRows);
+    EXPECT_EQ(frame.x1, 5);  // the world window is back
+  }
+}
+
+TEST_F(AxesTest, TickLabelsAreThinnedToTheFramesPositions) {
+  const int big = std::numeric_limits<int>::max();
+  const struct {
+    int t1, t2;
+    size_t xLabels, yLabels;
+  } cases[] = {
+      {500, 290, 501, 291},  // one per position: all of them
+      {501, 291, 501, 291},
+      {big, 3, 501, 4},
+      {3, big, 4, 291},
+      {1000000, 1000000, 501, 291},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.t1) + " " + std::to_string(c.t2));
+    canvas.clear();
+    drawLabels(frame, 0, 1, 0, 1, c.t1, c.t2, "x", "y", "t");
+    const auto all = texts();
+    ASSERT_EQ(all.size(), c.xLabels + c.yLabels + 3);
+    // The first and the last tick keep their labels, at the frame's ends.
+    EXPECT_EQ(all[0].text, "0");
+    EXPECT_EQ(all[0].x + 3, frame.frameLeft);
+    EXPECT_EQ(all[c.xLabels - 1].text, "1");
+    EXPECT_EQ(all[c.xLabels - 1].x + 3, frame.frameRight);
+    EXPECT_EQ(all[c.xLabels + 1].text, "0");
+    EXPECT_EQ(all[c.xLabels + c.yLabels].text, "1");
+    EXPECT_EQ(all[c.xLabels + c.yLabels].y + 7, frame.frameTop);
+  }
+}
+
 // Faults: degenerate windows and frames still give a whole, finite picture.
 
 TEST_F(AxesTest, DegenerateWorldWindowStillDrawsTicksAndLabels) {
@@ -275,7 +360,10 @@ TEST_F(AxesTest, DegenerateWorldWindowStillDrawsTicksAndLabels) {
 }
 
 TEST_F(AxesTest, DegenerateFrameGivesFiniteCoordinates) {
-  for (auto [width, height] : {std::pair{0, 0}, std::pair{1000, 0}, std::pair{0, 500}}) {
+  // An edge of no extent shows one tick label, the last: 1 + 1 + 3 texts on
+  // a 0 × 0 device, 6 + 1 + 3 with width alone, 1 + 4 + 3 with height alone.
+  for (auto [width, height, texts] : {std::tuple{0, 0, 5}, std::tuple{1000, 0, 10},
+                                      std::tuple{0, 500, 8}}) {
     GraphFrame degenerate;
     RecordingCanvas degenerateCanvas;
     testing::prepareFrame(degenerate, degenerateCanvas, width, height);
@@ -295,7 +383,7 @@ TEST_F(AxesTest, DegenerateFrameGivesFiniteCoordinates) {
         EXPECT_LE(std::abs(call.y - call.fromY), 500);
       }
     }
-    EXPECT_EQ(textCount, 13) << width << "x" << height;
+    EXPECT_EQ(textCount, texts) << width << "x" << height;
   }
 }
 
