@@ -1,5 +1,6 @@
 #include "app/pass_report.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -32,10 +33,13 @@ std::string passReportText(const PassReport& report) {
 
 std::string passFailureLine(const PassReport& report) {
   if (!report.firstFailure.recorded) return {};
-  char detail[160];
-  std::snprintf(detail, sizeof detail, " (x = %.5f; %lld of %lld evaluations failed)",
-                report.firstFailure.x, report.failures, report.evaluations);
-  return passReportText(report) + detail;
+  const double x = report.firstFailure.x;
+  // A far-away x in fixed notation would run to hundreds of digits and crowd
+  // the counts out of the line.
+  char at[40];
+  std::snprintf(at, sizeof at, std::fabs(x) < 1e15 ? "%.5f" : "%.6g", x);
+  return passReportText(report) + " (x = " + at + "; " + std::to_string(report.failures) +
+         " of " + std::to_string(report.evaluations) + " evaluations failed)";
 }
 
 }  // namespace tavex

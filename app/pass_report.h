@@ -15,7 +15,9 @@ std::string passReportText(const PassReport& report);
 
 // passReportText with the x at which it happened and how many of the pass's
 // evaluations failed: "y: Divide by Zero at column 3 (x = 0.00000; 2 of 863
-// evaluations failed)". Empty when every evaluation was accepted.
+// evaluations failed)". Empty when every evaluation was accepted. x is
+// written "%.5f" below 1e15 in magnitude, "%.6g" from there on and when it
+// is not finite.
 std::string passFailureLine(const PassReport& report);
 
 }  // namespace tavex
