@@ -1,16 +1,18 @@
 #include "app/cli.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <string>
 #include <string_view>
 
+#include "app/pass_report.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
-#include "graphics/recording_canvas.h"
+#include "graphics/null_canvas.h"
 #include "plot/plot.h"
-#include "app/shell_globals.h"
 
 #ifdef TAVEX_HAVE_RENDER
 #include <QGuiApplication>
@@ -92,8 +94,8 @@ bool parseEdit(const char* option, const char* argument, DataEntry* record, int 
                  name.data());
     return false;
   }
-  // The composed line must fit the entry's line field.
-  const size_t room = DataEntry::kLineSize - 1 - (std::strlen(record[index].name) + 3);
+  // The value must fit the entry's value field whole.
+  const size_t room = DataEntry::kValueSize - 1;
   if (std::strlen(equals + 1) > room) {
     std::fprintf(err, "tavex: %s %.*s: value longer than %zu characters\n", option,
                  static_cast<int>(name.size()), name.data(), room);
@@ -139,6 +141,14 @@ std::unique_ptr<QGuiApplication> ensureGuiApplication() {
   return app;
 }
 #endif
+
+// A pass's first failure and its warnings, one line each.
+void reportPass(const PassReport& report, const char* pass, std::FILE* err) {
+  const std::string failure = passFailureLine(report);
+  if (!failure.empty()) std::fprintf(err, "tavex: %s%s\n", pass, failure.c_str());
+  for (const std::string& warning : report.warnings)
+    std::fprintf(err, "tavex: warning: %s\n", warning.c_str());
+}
 
 // --sums, --probe and --render: one screen draw pass over the edited data,
 // exactly as a click into a plot window draws it; then its data panel, the
@@ -242,22 +252,29 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
     return 2;
 #endif
   } else {
-    RecordingWindow window(width, height);
+    // Drawn into a canvas that keeps nothing: only the panels' text is wanted.
+    NullWindow window(width, height);
     GraphFrame frame(&window);
     pass = plot(context, frame, kDrawPass, kToWindow);
     finishOutput(frame);
   }
+  reportPass(pass.report, "", err);
+  const bool failed = pass.report.failures > 0;
   if (mode == Mode::Probe) {
     FunctionEvaluator evaluator(functionData, context.engine);
-    readFunctionInterval();
     // The probe panel's lines without the pointer's height.
     const ProbeText text = probeText(probeReadings(evaluator, probeX), 0.0);
     std::fprintf(out, "%s\n%s\n%s%s\n", text.x.c_str(), text.value.c_str(), text.slope.c_str(),
                  text.curvature.c_str());
-    return 0;
+    PassReport probe;
+    probe.evaluations = evaluator.evaluationCount();
+    probe.failures = evaluator.failureCount();
+    probe.firstFailure = evaluator.firstFailure();
+    reportPass(probe, "probe: ", err);
+    return failed || probe.failures > 0 ? 1 : 0;
   }
   for (int i = 0; i < pass.dataPanel.count; ++i) std::fprintf(out, "%s\n", pass.dataPanel.lines[i]);
-  return 0;
+  return failed ? 1 : 0;
 }
 
 }  // namespace
@@ -288,6 +305,16 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
     if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);
   printUsage(err);
+  return 2;
+}
+
+int outputStatus(int status, std::FILE* out, std::FILE* err) {
+  errno = 0;
+  const bool flushed = std::fflush(out) == 0;
+  const int error = errno;
+  if (flushed && !std::ferror(out)) return status;
+  std::fprintf(err, "tavex: cannot write standard output: %s\n",
+               error != 0 ? std::strerror(error) : "write error");
   return 2;
 }
 

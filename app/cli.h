@@ -12,6 +12,10 @@ namespace tavex {
 int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out = stdout,
                    std::FILE* err = stderr);
 
+// status, or 2 after a message on err when what was written to out could
+// not all be written (checked by flushing it).
+int outputStatus(int status, std::FILE* out, std::FILE* err);
+
 // Prints the usage text.
 void printUsage(std::FILE* to);
 

@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
   // Command-line options first: they need no display.
   bool handled = false;
   int status = tavex::runCommandLine(argc, argv, handled);
-  if (handled) return status;
+  if (handled) return tavex::outputStatus(status, stdout, stderr);
 #ifdef TAVEX_DESKTOP
   return tavex::runDesktop(argc, argv);
 #else

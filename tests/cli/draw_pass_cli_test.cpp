@@ -55,7 +55,10 @@ TEST(CommandLine, StaleValuesAtAPole) {
   const Outcome r = runTavex({"--sums", "--fdata", "y=1/x", "--fdata", "x1=-1", "--fdata", "x2=1",
                           "--fdata", "n=2", "--gdata", "x0=-1", "--gdata", "x1=1", "--gdata",
                           "n=4"});
-  EXPECT_EQ(r.status, 0) << r.err;
+  // Failed evaluations make status 1, and the first is named.
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "tavex: y: Divide by Zero at column 11 (x = 0.00000; 5 of 317 evaluations failed)\n");
   const std::string expected = std::string(kParameters) +
                                "x1   = -1\nx2   = 1\nn    = 2\n"
                                "SumU  = 0.0000000000\nSumL  = -2.0000000000\n"
@@ -100,8 +103,63 @@ TEST(CommandLine, ProbeAtAPoleRepeatsTheDrawPassValue) {
   // The draw pass's last evaluation is the walk's f(x2) = 1/4; the probe's
   // f(0) repeats it, and its neighbours are evaluated after it.
   const Outcome r = runTavex({"--fdata", "y=1/x", "--probe", "0"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "tavex: y: Divide by Zero at column 11 (x = 0.00000; 1 of 863 evaluations failed)\n"
+            "tavex: probe: y: Divide by Zero at column 11 (x = 0.00000; 1 of 3 evaluations "
+            "failed)\n");
   EXPECT_EQ(r.out.substr(0, 33), "x = 0.00000\ny = f(x) = 0.25000\nf'");
+}
+
+TEST(CommandLine, FailuresAndWarningsGoToStandardError) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{"--sums", "--fdata", "x1=0", "--fdata", "n=4"}, 0, ""},
+      {{"--sums", "--fdata", "x2=pi"}, 0, "tavex: warning: x2 = pi read as 0\n"},
+      {{"--sums", "--fdata", "y=sin("},
+       1,
+       "tavex: y: Unexpected eof at column 12 (x = 0.00000; 863 of 863 evaluations failed)\n"
+       "tavex: warning: result taken from x; y was not assigned\n"},
+      // A far-away x keeps the counts in the line.
+      {{"--sums", "--fdata", "y=1/(x > 0)", "--gdata", "x0=-1e300", "--fdata", "n=1"},
+       1,
+       "tavex: y: Divide by Zero at column 17 (x = -1e+300; 501 of 501 evaluations failed)\n"
+       "tavex: warning: result taken from x; y was not assigned\n"},
+      // The probe fails where the draw pass did not.
+      {{"--probe", "1", "--fdata", "y=1/(x-1)", "--fdata", "n=1", "--gdata", "x0=2"},
+       1,
+       "tavex: probe: y: Divide by Zero at column 15 (x = 1.00000; 1 of 3 evaluations failed)\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const Outcome r = runTavex(c.args);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_FALSE(r.out.empty());  // the panels all the same
+  }
+}
+
+TEST(CommandLine, ValuesLongerThanTheirFieldAreRefused) {
+  for (const char* option : {"--fdata", "--gdata"}) {
+    const std::string name = option[2] == 'f' ? "y=" : "title=";
+    EXPECT_EQ(runTavex({"--sums", option, name + std::string(59, '1')}).status, 0) << option;
+    const Outcome r = runTavex({"--sums", option, name + std::string(60, '1')});
+    EXPECT_EQ(r.status, 2) << option;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("value longer than 59 characters"), std::string::npos) << r.err;
+  }
+}
+
+TEST(CommandLine, OutputThatCannotBeWrittenIsStatus2) {
+  for (const char* option : {"--sums", "--help"}) {
+    const Outcome r = tavex_test::runTavexInShell("", {option}, "> /dev/full");
+    EXPECT_EQ(r.status, 2) << option;
+    EXPECT_EQ(r.err, "tavex: cannot write standard output: No space left on device\n");
+  }
 }
 
 TEST(CommandLine, BadArgumentsPrintOnlyAMessage) {

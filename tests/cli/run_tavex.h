@@ -26,16 +26,22 @@ inline std::string shellQuoted(const std::string& s) {
   return q + "'";
 }
 
-inline Outcome runTavexProgram(const std::vector<std::string>& args) {
+// Runs tavex with args in a shell, with the shell text before in front of it
+// ("ulimit -f 1;") and after behind its arguments ("> /dev/full").
+inline Outcome runTavexInShell(const std::string& before, const std::vector<std::string>& args,
+                               const std::string& after) {
   // One stderr file per test process: ctest runs tests in parallel.
   const std::string errPath =
       ::testing::TempDir() + "tavex_cli_stderr_" + std::to_string(getpid()) + ".txt";
-  std::string command = TAVEX_BINARY;
+  std::string command = before;
+  command += TAVEX_BINARY;
   // Appended piece by piece: " " + std::string(...) trips GCC 12's -Wrestrict at -O3.
   for (const std::string& a : args) {
     command += ' ';
     command += shellQuoted(a);
   }
+  command += ' ';
+  command += after;
   command += " 2>" + errPath;
   Outcome run{};
   FILE* pipe = popen(command.c_str(), "r");
@@ -51,6 +57,10 @@ inline Outcome runTavexProgram(const std::vector<std::string>& args) {
   run.err = text.str();
   std::remove(errPath.c_str());
   return run;
+}
+
+inline Outcome runTavexProgram(const std::vector<std::string>& args) {
+  return runTavexInShell("", args, "");
 }
 
 }  // namespace tavex_test

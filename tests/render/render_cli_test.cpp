@@ -1,9 +1,14 @@
 // tavex --render: the picture of one screen draw pass in a file.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QImage>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "../cli/run_tavex.h"
 
@@ -87,6 +92,62 @@ TEST(RenderCommandLine, SvgAndPdfAreWritten) {
     in.read(head.data(), 5);
     EXPECT_TRUE(head == "%PDF-" || head.rfind("<?xm", 0) == 0) << head;
   }
+}
+
+// A scratch folder of this test process's own.
+std::string scratchFolder(const std::string& name) {
+  const std::string folder = tempPath(name + "_" + std::to_string(getpid()));
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directory(folder);
+  return folder;
+}
+
+std::string contentOf(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(RenderCommandLine, AFailedOrKilledRenderLeavesTheOldFile) {
+  const std::string folder = scratchFolder("tavex_render_fail");
+  const std::vector<std::string> files = {folder + "/old.png", folder + "/old.svg",
+                                          folder + "/old.pdf"};
+  // Files of at most 1 KiB: a write past that fails, or kills the program.
+  for (const std::string& file : files) {
+    std::ofstream(file) << "old";
+    auto r = tavex_test::runTavexInShell("trap '' XFSZ; ulimit -f 1; exec ", {"--render", file}, "");
+    EXPECT_EQ(r.status, 2) << file;
+    EXPECT_NE(r.err.find("tavex: --render: cannot write '" + file + "': File too large"),
+              std::string::npos) << r.err;
+    EXPECT_EQ(contentOf(file), "old");
+  }
+  // Nothing left beside them.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);
+  for (const std::string& file : files) {
+    auto r = tavex_test::runTavexInShell("ulimit -f 1; exec ", {"--render", file}, "");
+    EXPECT_EQ(r.status, -1) << file;  // killed by the signal
+    EXPECT_EQ(contentOf(file), "old");
+  }
+  std::filesystem::remove_all(folder);
+}
+
+TEST(RenderCommandLine, LinksStayAndDevicesAreWrittenInPlace) {
+  const std::string folder = scratchFolder("tavex_render_link");
+  const std::string link = folder + "/link.png";
+  std::filesystem::create_symlink("picture.png", link);
+  auto r = runTavexProgram({"--render", link, "--fdata", "y=sin("});
+  EXPECT_EQ(r.status, 1);  // written, but f failed
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(QImage(QString::fromStdString(folder + "/picture.png")).size(), QSize(800, 600));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
+
+  const std::string full = folder + "/full.pdf";
+  std::filesystem::create_symlink("/dev/full", full);
+  r = runTavexProgram({"--render", full});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
+  EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  std::filesystem::remove_all(folder);
 }
 
 TEST(RenderCommandLine, BadFilesAndSizesAreRefused) {
