@@ -38,7 +38,7 @@ PassResult drawOn(const PlotContext& context, QPaintDevice* device, int width, i
 }
 
 // The file a path names once its symbolic links are followed, even when the
-// last one dangles; the path itself when the links loop.
+// last one dangles; empty when the links loop.
 std::string followLinks(std::string path) {
   for (int depth = 0; depth < 40; ++depth) {
     struct stat st;
@@ -53,11 +53,12 @@ std::string followLinks(std::string path) {
     }
     path = next;
   }
-  return path;
+  return {};
 }
 
-// Writes to a file descriptor, each block whole or not at all: a short write,
-// which QFile passes on as a success, counts as the error that stopped it.
+// Writes to a file descriptor, each block whole or with an error: a short
+// write, which QFile passes on as a success, counts as the error that
+// stopped it.
 class DescriptorDevice : public QIODevice {
  public:
   void attach(int fd) {
@@ -132,6 +133,10 @@ class Target {
 };
 
 bool Target::open(std::string& error) {
+  if (final_.empty()) {
+    error = message(ELOOP);
+    return false;
+  }
   struct stat st;
   const bool exists = stat(final_.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
