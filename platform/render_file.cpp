@@ -1,5 +1,7 @@
 #include "platform/render_file.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
@@ -235,10 +237,18 @@ bool renderPlotToFile(const PlotContext& context, const std::string& path, int w
     image.setDotsPerMeterX(3780);  // 96 dots per inch, as the screen
     image.setDotsPerMeterY(3780);
     pass = drawOn(context, &image, width, height);
-    QImageWriter writer(&file, "PNG");
+    // Encoded in memory first: Qt's PNG writer does not survive a failing
+    // device well (libpng's error exit leaks its row buffer).
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "PNG");
     if (!writer.write(image)) {
-      if (!target.failed(error))
-        error = "cannot write '" + path + "': " + writer.errorString().toStdString();
+      error = "cannot encode the picture as PNG: " + writer.errorString().toStdString();
+      return false;
+    }
+    if (file.write(png) != png.size()) {
+      if (!target.failed(error)) error = "cannot write '" + path + "'";
       return false;
     }
   } else if (suffix == "svg") {
