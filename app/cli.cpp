@@ -113,7 +113,11 @@ bool parseNumber(const char* text, double& value) {
   return !s.empty() && ec == std::errc() && end == s.data() + s.size();
 }
 
-// "WxH" with both sides from 1 to 20000.
+// Pictures are held whole in memory while they are drawn: 64 million pixels
+// (256 MB as a 32-bit image) at most.
+constexpr long long kMaxPicturePixels = 64000000;
+
+// "WxH" with both sides from 1 to 20000 and at most kMaxPicturePixels.
 bool parseSize(const char* text, int& width, int& height) {
   std::string_view s(text);
   const size_t x = s.find('x');
@@ -123,7 +127,8 @@ bool parseSize(const char* text, int& width, int& height) {
     return !part.empty() && ec == std::errc() && end == part.data() + part.size() && v >= 1 &&
            v <= 20000;
   };
-  return side(s.substr(0, x), width) && side(s.substr(x + 1), height);
+  return side(s.substr(0, x), width) && side(s.substr(x + 1), height) &&
+         static_cast<long long>(width) * height <= kMaxPicturePixels;
 }
 
 #ifdef TAVEX_HAVE_RENDER
@@ -204,7 +209,8 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
       renderPath = argv[++i];
     } else if (std::strcmp(a, "--size") == 0) {
       if (!hasArgument || !parseSize(argv[i + 1], width, height)) {
-        std::fprintf(err, "tavex: --size needs WxH (1 to 20000 each)%s%s%s\n",
+        std::fprintf(err,
+                     "tavex: --size needs WxH (1 to 20000 each, at most 64000000 pixels)%s%s%s\n",
                      hasArgument ? ", got '" : "", hasArgument ? argv[i + 1] : "",
                      hasArgument ? "'" : "");
         return 2;

@@ -156,6 +156,7 @@ TEST(RenderCommandLine, BadFilesAndSizesAreRefused) {
       {"--render", "/nonexistent-dir/plot.png"},
       {"--render", tempPath("x.png"), "--size", "0x10"},
       {"--render", tempPath("x.png"), "--size", "800"},
+      {"--render", tempPath("x.png"), "--size", "20000x20000"},  // more pixels than memory allows
       {"--sums", "--size", "10x10"},
       {"--render"},
   };
