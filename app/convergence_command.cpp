@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 
 #include <chrono>
@@ -58,7 +59,14 @@ class WindowWatch : public QObject {
 
 void openWindow() {
   window = openChildWindow("convergence", mainWindow);
-  window->resize(kWindowSize);
+  // As large as it wants, as far as the screen has room.
+  QSize size = kWindowSize;
+  if (const QScreen* screen = window->screen()) {
+    const QRect room = screen->availableGeometry();
+    size = size.boundedTo(QSize(room.right() - window->x(), room.bottom() - window->y()) -
+                          QSize(16, 40));
+  }
+  window->resize(size.expandedTo(QSize(480, 320)));
   view = new ConvergenceView(window);
   view->onRecompute = [] {
     if (recomputeWaiting) return;
