@@ -17,14 +17,8 @@ namespace {
 
 class Convergence : public ::testing::Test {
  protected:
-  void SetUp() override {
-    initFunctionData();
-    initGraphData();
-  }
-  void TearDown() override {
-    initFunctionData();
-    initGraphData();
-  }
+  void SetUp() override { initFunctionData(), initGraphData(); }
+  void TearDown() override { initFunctionData(), initGraphData(); }
   static void setGraphData(const std::string& name, const std::string& value) {
     DataEntry& e = graphData[findEntry(graphData, kGraphDataEntries, name)];
     e = makeEntry(e.name, value.c_str());
@@ -37,8 +31,8 @@ class Convergence : public ::testing::Test {
   }
 };
 
+// The data panel's readouts: its lines from SumU on.
 std::vector<std::string> panelReadouts(const PassResult& pass) {
-  // The data panel ends with the readouts: the lines holding " = " after a Sum or Exact.
   std::vector<std::string> out;
   for (int i = 0; i < pass.dataPanel.count; ++i) {
     const std::string line = pass.dataPanel.lines[i];
@@ -133,75 +127,39 @@ TEST_F(Convergence, ReferenceReachesItsTargetAndKnowsItsAccuracy) {
 
 TEST_F(Convergence, ReferenceSaysWhyItHasNoValue) {
   using Status = ReferenceValue::Status;
-  {
-    LoggingEvaluator nan([](double x) { return x > 0.5 ? NAN : x; });
-    const ReferenceValue r = referenceIntegral(nan, 0, 1);
-    EXPECT_EQ(r.status, Status::NotFinite);
-    EXPECT_GT(r.badX, 0.5);
-    EXPECT_FALSE(r.hasValue());
-    EXPECT_NE(referenceStatement(r, functionData).find("not finite at x = 0.5"), std::string::npos);
-  }
-  {
-    // Halving the panels at the pole goes on until 1/x overflows.
-    LoggingEvaluator pole([](double x) { return 1 / x; });
-    EXPECT_EQ(referenceIntegral(pole, -1, 1).status, Status::NotFinite);
-  }
-  {
-    LoggingEvaluator wild([](double x) { return std::sin(1e7 * x); });
-    const ReferenceValue r = referenceIntegral(wild, 0, 1);
-    EXPECT_EQ(r.status, Status::NotReached);
-    EXPECT_EQ(r.panels, kReferenceMaxPanels);
-    EXPECT_GT(r.accuracy, 1e-9);
-    EXPECT_NE(referenceStatement(r, functionData).find("could not reach 1e-13"),
-              std::string::npos);
-  }
-  {
-    LoggingEvaluator any([](double x) { return x; });
-    EXPECT_EQ(referenceIntegral(any, 0, INFINITY).status, Status::NoInterval);
-    EXPECT_TRUE(any.xs.empty());
-  }
-  {
-    // The abscissa's fixed text turns x near 0 into 0, where 1/x fails.
-    setFunctionData({{"y", "1/x"}});
-    FunctionEvaluator evaluator(functionData, testEngine());
-    const ReferenceValue r = referenceIntegral(evaluator, -1, 1);
-    EXPECT_EQ(r.status, Status::Failed);
-    EXPECT_EQ(referenceStatement(r, functionData),
-              "No Reference: f failed at x = " + std::string(r.badX < 0 ? "-" : "") +
-                  "0.00000 (y: Divide by Zero at column 11)");
-  }
-}
-
-TEST_F(Convergence, PlanSaysWhatItDoesInsteadOfWhatWasAsked) {
   struct Case {
-    std::int32_t dataN;
-    long long requested;
-    std::int32_t n0;
-    std::int64_t limit;
-    bool timed;
-    std::vector<std::string> notes;
+    const char* what;
+    std::function<double(double)> f;
+    double a, b;
+    Status status;
+    const char* says;
   };
   const Case cases[] = {
-      {12, 0, 12, 1048576, true, {}},
-      {12, 48, 12, 48, false, {}},
-      {1, 0, 2, 1048576, true, {"n = 1 in the function data: the table starts at n = 2"}},
-      {-7, 8, 2, 8, false, {"n = -7 in the function data: the table starts at n = 2"}},
-      {12, 5, 12, 12, false, {"limit 5 is below n = 12: one row, n = 12"}},
-      {12, 5000000, 12, 1048576, false,
-       {"limit 5000000 is above 1048576: the rows stop at n <= 1048576"}},
-      {100000000, 0, 100000000, 100000000, false,
-       {"n = 100000000 is above 1048576: one row, n = 100000000"}},
-      {2000000, 3000000, 2000000, 2000000, false,
-       {"n = 2000000 is above 1048576: one row, n = 2000000"}},
+      {"NaN", [](double x) { return x > 0.5 ? NAN : x; }, 0, 1, Status::NotFinite,
+       "No Reference: f is not finite at x = 0.5"},
+      // Halving the panels at the pole goes on until 1/x overflows.
+      {"pole", [](double x) { return 1 / x; }, -1, 1, Status::NotFinite,
+       "No Reference: f is not finite at x = "},
+      {"wild", [](double x) { return std::sin(1e7 * x); }, 0, 1, Status::NotReached,
+       "could not reach 1e-13 relative, estimated accuracy"},
+      {"infinite end", [](double x) { return x; }, 0, INFINITY, Status::NoInterval,
+       "No Reference: x1 or x2 is not a finite number"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.dataN) + " up to " + std::to_string(c.requested));
-    const ConvergencePlan plan = planConvergence(c.dataN, c.requested);
-    EXPECT_EQ(plan.n0, c.n0);
-    EXPECT_EQ(plan.limit, c.limit);
-    EXPECT_EQ(plan.timed, c.timed);
-    EXPECT_EQ(plan.notes, c.notes);
+    SCOPED_TRACE(c.what);
+    LoggingEvaluator evaluator(c.f);
+    const ReferenceValue r = referenceIntegral(evaluator, c.a, c.b);
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_NE(referenceStatement(r, functionData).find(c.says), std::string::npos);
   }
+  // The abscissa's fixed text turns x near 0 into 0, where 1/x fails.
+  setFunctionData({{"y", "1/x"}});
+  FunctionEvaluator evaluator(functionData, testEngine());
+  const ReferenceValue r = referenceIntegral(evaluator, -1, 1);
+  EXPECT_EQ(r.status, Status::Failed);
+  EXPECT_EQ(referenceStatement(r, functionData),
+            "No Reference: f failed at x = " + std::string(r.badX < 0 ? "-" : "") +
+                "0.00000 (y: Divide by Zero at column 11)");
 }
 
 // x*x on [0, 1]: the trapezoid's and midpoint's errors shrink by 4 with each
@@ -243,68 +201,26 @@ TEST_F(Convergence, ExactIsNotExactForSqrt) {
   EXPECT_EQ(s.tableText('\t').substr(0, 47), "n\tSumU\tSumL\tSumT\tSumM\tSumS\tExact\tReference\terrU");
 }
 
-TEST_F(Convergence, OddRowsLeaveSimpsonEmpty) {
-  setFunctionData({{"n", "3"}});
-  const ConvergenceStudy s = study(12);
-  ASSERT_EQ(s.rows().size(), 3u);
-  const auto odd = convergenceCells(s.rows()[0], nullptr, s.reference());
-  const auto even = convergenceCells(s.rows()[1], &s.rows()[0], s.reference());
-  EXPECT_EQ(odd[5], "");
-  EXPECT_EQ(odd[16], "");
-  EXPECT_NE(even[5], "");
-  EXPECT_EQ(even[17], "");  // no order without an error before it
-}
-
-TEST_F(Convergence, ObservedOrderIsEmptyWhereItSaysNothing) {
-  EXPECT_DOUBLE_EQ(observedOrder(0.4, -0.1, 1e-10), 2.0);
-  EXPECT_TRUE(std::isnan(observedOrder(0.4, 0.0, 1e-10)));
-  EXPECT_TRUE(std::isnan(observedOrder(0.4, 1e-11, 1e-10)));  // at the reference's accuracy
-  EXPECT_TRUE(std::isnan(observedOrder(NAN, 0.1, 0)));
-  EXPECT_TRUE(std::isnan(observedOrder(INFINITY, 0.1, 0)));
-}
-
-// Stops by throwing from an evaluation, as the desktop's cancel does.
-class CancelAfter : public PassMonitor {
- public:
-  explicit CancelAfter(long long made) : made_(made) {}
-  void progress(long long made, long long expected) override {
-    EXPECT_LE(made, expected);
-    if (made >= made_) throw PassCancelled{};
-  }
-
- private:
-  long long made_;
-};
-
+// A cancel, thrown from an evaluation as the desktop's is, keeps the rows done.
 TEST_F(Convergence, CancelKeepsTheRowsDone) {
-  ConvergenceStudy s(functionData, graphData, 1 << 14);
-  const long long firstTwoRows = 450 + rowEvaluations(12, curveSpanOf(graphData)) +
-                                 rowEvaluations(24, curveSpanOf(graphData));
-  CancelAfter monitor(firstTwoRows + 500);
-  int changes = 0;
-  s.run(testEngine(), &monitor, [&] { ++changes; });
-  EXPECT_TRUE(s.cancelled());
-  ASSERT_EQ(s.rows().size(), 2u);
-  EXPECT_EQ(changes, 3);  // the reference and two rows
-  EXPECT_EQ(s.notes().back(), "cancelled at n = 48: the rows before it are complete");
-
-  ConvergenceStudy early(functionData, graphData, 0);
-  CancelAfter atOnce(0);
-  early.run(testEngine(), &atOnce);
-  EXPECT_TRUE(early.rows().empty());
-  EXPECT_EQ(early.notes().back(), "cancelled while computing the Reference");
-}
-
-TEST_F(Convergence, FailedRowsAreNamed) {
-  setFunctionData({{"y", "1/x"}, {"x1", "-1"}, {"x2", "1"}, {"n", "4"}});
-  setGraphData("x0", "0.005");  // the curve misses 0
-  const ConvergenceStudy s = study(16);
-  ASSERT_EQ(s.rows().size(), 3u);
-  ASSERT_NE(s.firstFailedRow(), nullptr);
-  EXPECT_EQ(s.firstFailedRow()->n, 4);
-  EXPECT_EQ(s.failureNote(),
-            "f failed in 3 of 3 rows, first in the row n = 4 at x = 0.00000 (y: Divide by Zero "
-            "at column 11); their sums use the values f kept, as the plot shows them");
+  struct CancelAfter : PassMonitor {
+    long long after = 0;
+    void progress(long long made, long long) override {
+      if (made >= after) throw PassCancelled{};
+    }
+  } monitor;
+  const CurveSpan curve = curveSpanOf(graphData);
+  for (long long after : {0LL, 450 + rowEvaluations(12, curve) + rowEvaluations(24, curve) + 500}) {
+    monitor.after = after;
+    ConvergenceStudy s(functionData, graphData, 1 << 14);
+    int changes = 0;
+    s.run(testEngine(), &monitor, [&] { ++changes; });
+    EXPECT_TRUE(s.cancelled());
+    EXPECT_EQ(s.rows().size(), after == 0 ? 0u : 2u);
+    EXPECT_EQ(changes, after == 0 ? 0 : 3);  // after the reference and each row
+    EXPECT_EQ(s.notes().back(), after == 0 ? "cancelled while computing the Reference"
+                                           : "cancelled at n = 48: the rows before it are complete");
+  }
 }
 
 }  // namespace
