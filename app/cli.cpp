@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/pass_report.h"
+#include "app/cli_convergence.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "expr/engine.h"
@@ -35,6 +36,7 @@ void printUsage(std::FILE* to) {
       "       tavex --render FILE [--size WxH] [EDIT...]\n"
       "                                    draw one pass (default 800x600) into FILE\n"
       "                                    (.png, .svg or .pdf), then print its data panel\n"
+      "       tavex --convergence [--upto N] [EDIT...]  the sums for n, 2n, 4n ... up to N\n"
       "       tavex --help                 print this help\n"
       "       tavex --version              print the version\n"
       "  EDIT: --fdata NAME=VALUE  set a function data entry (y a b c d e x1 x2 n)\n"
@@ -307,6 +309,7 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
     }
     return runEval(argc, argv, out);
   }
+  if (std::strcmp(argv[1], "--convergence") == 0) return runConvergence(argc, argv, out, err);
   for (const char* option : {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata"})
     if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);

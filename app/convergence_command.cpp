@@ -1,8 +1,136 @@
 // "&Convergence": the convergence study window.
+#include "app/convergence_command.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+
+#include <chrono>
+
 #include "app/commands.h"
+#include "app/main_window.h"
+#include "app/pass_runner.h"
+#include "app/shell_globals.h"
+#include "data/records.h"
+#include "platform/child_window.h"
+#include "plot/convergence.h"
+#include "ui/convergence_view.h"
 
 namespace tavex {
 
-int convergenceCommand() { return 0; }
+namespace {
+
+// Room for the table and the plot side by side.
+const QSize kWindowSize(1160, 680);
+
+QPointer<ChildWindow> window;
+QPointer<ConvergenceView> view;
+bool computing = false;
+bool recomputeWaiting = false;
+
+void fitView() {
+  if (!window || !view) return;
+  view->setGeometry(QRect(QPoint(0, 0), window->clientSize()));
+  view->lower();  // under the status line
+}
+
+// Keeps the view on the window's client area once a resize is done, and
+// keeps the window open while its table is computed: closing cancels the
+// computation first and closes the window after it.
+class WindowWatch : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize && view) QTimer::singleShot(0, view, fitView);
+    if (event->type() == QEvent::Close && computing) {
+      event->ignore();
+      QPointer<QObject> closing(watched);
+      whenNoPass([closing] {
+        if (closing) static_cast<ChildWindow*>(closing.data())->close();
+      });
+      return true;
+    }
+    return false;
+  }
+};
+
+void openWindow() {
+  window = openChildWindow("convergence", mainWindow);
+  // As large as it wants, as far as the screen has room.
+  QSize size = kWindowSize;
+  if (const QScreen* screen = window->screen()) {
+    const QRect room = screen->availableGeometry();
+    size = size.boundedTo(QSize(room.right() - window->x(), room.bottom() - window->y()) -
+                          QSize(16, 40));
+  }
+  window->resize(size.expandedTo(QSize(480, 320)));
+  view = new ConvergenceView(window);
+  view->onRecompute = [] {
+    if (recomputeWaiting) return;
+    recomputeWaiting = true;
+    whenNoPass(recomputeConvergence);
+  };
+  window->installEventFilter(new WindowWatch(window));
+  fitView();
+  view->show();
+}
+
+QString summary(const ConvergenceStudy& study, long long evaluations, double seconds) {
+  const std::vector<ConvergenceRow>& rows = study.rows();
+  if (study.cancelled()) return QStringLiteral("Cancelled: %1 rows complete").arg(rows.size());
+  if (rows.empty()) return {};
+  return QStringLiteral("%1 rows, n = %2 to %3: %4 evaluations of f in %5 s")
+      .arg(rows.size())
+      .arg(rows.front().n)
+      .arg(rows.back().n)
+      .arg(evaluations)
+      .arg(seconds, 0, 'f', 2);
+}
+
+}  // namespace
+
+ChildWindow* convergenceWindow() { return window && !window->destroyed() ? window.data() : nullptr; }
+
+ConvergenceView* convergenceView() { return convergenceWindow() != nullptr ? view.data() : nullptr; }
+
+void recomputeConvergence() {
+  recomputeWaiting = false;
+  if (convergenceView() == nullptr || passRunning()) return;
+  ConvergenceStudy study(functionData, graphData, view->limit());
+  computing = true;
+  view->showStudy(study, true);
+  const auto start = std::chrono::steady_clock::now();
+  long long evaluations = 0;
+  runMonitored(shellPlotContext(), window, [&](const PlotContext& context) {
+    study.run(context.engine, context.monitor, [&] {
+      if (view) view->showStudy(study, true);
+    });
+    for (const ConvergenceRow& row : study.rows()) evaluations += row.evaluations;
+    evaluations += study.reference().evaluations;
+    PassResult result;
+    result.ran = true;
+    result.cancelled = study.cancelled();
+    return result;
+  });
+  computing = false;
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (view) view->showStudy(study, false);
+  if (window) window->setStatusText(summary(study, evaluations, seconds));
+}
+
+int convergenceCommand() {
+  if (convergenceWindow() != nullptr) {
+    window->raise();
+    window->activateWindow();
+  } else {
+    openWindow();
+  }
+  view->onRecompute();
+  return 0;
+}
 
 }  // namespace tavex

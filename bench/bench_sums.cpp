@@ -1,5 +1,5 @@
 // Cost of one evaluation of f with the default data, of one default draw
-// pass's evaluations, and of the sums as n grows.
+// pass's evaluations, of the sums as n grows, and of the convergence table.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -13,6 +13,7 @@
 #include "expr/fixed_format.h"
 #include "expr/function_evaluator.h"
 #include "graphics/recording_canvas.h"
+#include "plot/convergence.h"
 #include "plot/plot.h"
 #include "plot/sums.h"
 
@@ -90,6 +91,23 @@ BENCHMARK(BM_SumsForN)
     ->Arg(1000000)
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
+
+// The convergence table of the default data up to n = 2^20 (rows 12 to
+// 786432, each with the curve's 501 points first), with its reference.
+void BM_ConvergenceDefault(benchmark::State& state) {
+  initFunctionData();
+  initGraphData();
+  long long evaluations = 0;
+  for (auto _ : state) {
+    ConvergenceStudy study(functionData, graphData, kConvergenceMaxN);
+    study.run(engine(), nullptr);
+    evaluations = study.reference().evaluations;
+    for (const ConvergenceRow& row : study.rows()) evaluations += row.evaluations;
+    benchmark::DoNotOptimize(study.rows().back().sums.SumU);
+  }
+  state.counters["evaluations"] = static_cast<double>(evaluations);
+}
+BENCHMARK(BM_ConvergenceDefault)->Unit(benchmark::kMillisecond);
 
 // The peer of BM_SumsForN: the same six sums with the same formulas in the
 // same order of evaluations, with f(x) = exp(a*sin(b*x)) written in C++.

@@ -10,8 +10,9 @@
 
 namespace tavex {
 
-ImageWindow::ImageWindow(QWidget* parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags), image_(makeImage()) {
+ImageWindow::ImageWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
+  // Made here, once every member it reads (reserved_) has its value.
+  image_ = makeImage();
   // The image covers the whole widget: no background erase before painting.
   setAttribute(Qt::WA_OpaquePaintEvent);
 }

@@ -1,0 +1,129 @@
+#include "app/cli_convergence.h"
+
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/shell_globals.h"
+#include "data/records.h"
+#include "plot/convergence.h"
+#include "plot/warnings.h"
+
+namespace tavex {
+
+namespace {
+
+struct Edit {
+  DataEntry* entry;
+  const char* value;
+};
+
+// "NAME=VALUE" for one of record's entries; the value must fit the entry's
+// value field whole, or the function would silently change.
+bool parseEdit(const char* option, const char* argument, DataEntry* record, int entries,
+               Edit& edit, std::FILE* err) {
+  const char* equals = std::strchr(argument, '=');
+  if (equals == nullptr) {
+    std::fprintf(err, "tavex: %s needs NAME=VALUE, got '%s'\n", option, argument);
+    return false;
+  }
+  const std::string_view name(argument, static_cast<size_t>(equals - argument));
+  const int index = findEntry(record, entries, name);
+  if (index < 0) {
+    std::fprintf(err, "tavex: %s: unknown name '%.*s'\n", option, static_cast<int>(name.size()),
+                 name.data());
+    return false;
+  }
+  if (std::strlen(equals + 1) > DataEntry::kValueSize - 1) {
+    std::fprintf(err, "tavex: %s %.*s: value longer than %d characters\n", option,
+                 static_cast<int>(name.size()), name.data(), DataEntry::kValueSize - 1);
+    return false;
+  }
+  edit = Edit{&record[index], equals + 1};
+  return true;
+}
+
+// A whole number from 1 to LLONG_MAX.
+bool parseLimit(const char* text, long long& limit) {
+  std::string_view s(text);
+  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), limit);
+  return !s.empty() && ec == std::errc() && end == s.data() + s.size() && limit >= 1;
+}
+
+void note(std::FILE* err, const std::string& text) { std::fprintf(err, "tavex: %s\n", text.c_str()); }
+
+}  // namespace
+
+int runConvergence(int argc, char** argv, std::FILE* out, std::FILE* err) {
+  long long limit = 0;
+  bool limitGiven = false;
+  std::vector<Edit> edits;
+  for (int i = 2; i < argc; ++i) {
+    const char* a = argv[i];
+    const bool hasArgument = i + 1 < argc;
+    const bool isFdata = std::strcmp(a, "--fdata") == 0;
+    if (isFdata || std::strcmp(a, "--gdata") == 0) {
+      if (!hasArgument) {
+        std::fprintf(err, "tavex: %s needs NAME=VALUE\n", a);
+        return 2;
+      }
+      Edit edit{};
+      if (!parseEdit(a, argv[++i], isFdata ? functionData : graphData,
+                     isFdata ? kFunctionDataEntries : kGraphDataEntries, edit, err))
+        return 2;
+      edits.push_back(edit);
+    } else if (std::strcmp(a, "--upto") == 0 && !limitGiven) {
+      if (!hasArgument || !parseLimit(argv[i + 1], limit)) {
+        std::fprintf(err, "tavex: --upto needs a whole number N from 1 to %lld%s%s%s\n", LLONG_MAX,
+                     hasArgument ? ", got '" : "", hasArgument ? argv[i + 1] : "",
+                     hasArgument ? "'" : "");
+        return 2;
+      }
+      limitGiven = true;
+      ++i;
+    } else {
+      std::fprintf(err, "tavex: --convergence: unexpected '%s' (use --upto N and EDITs)\n", a);
+      return 2;
+    }
+  }
+  for (const Edit& edit : edits) {
+    char line[DataEntry::kLineSize];
+    std::snprintf(line, sizeof line, "%s = %s", edit.entry->name, edit.value);
+    acceptLine(*edit.entry, line);
+  }
+  for (const std::string& warning : entryWarnings(functionData, graphData))
+    note(err, "warning: " + warning);
+
+  ConvergenceStudy study(functionData, graphData, limit);
+  for (const std::string& text : study.plan().notes) note(err, text);
+  // The run's notes as they come: a long first row is announced before it runs.
+  size_t noted = 0;
+  study.run(programEngine(), nullptr, [&] {
+    for (; noted < study.runNotes().size(); ++noted) note(err, study.runNotes()[noted]);
+    std::fflush(err);
+  });
+  for (; noted < study.runNotes().size(); ++noted) note(err, study.runNotes()[noted]);
+
+  const ReferenceValue& reference = study.reference();
+  if (reference.status != ReferenceValue::Status::Reached)
+    note(err, referenceStatement(reference, functionData));
+  bool failed = reference.status == ReferenceValue::Status::Failed;
+  for (const ConvergenceRow& row : study.rows()) {
+    if (row.failures == 0) continue;
+    failed = true;
+    note(err, "n = " + std::to_string(row.n) + ": " + failureText(row.firstFailure, functionData) +
+                  "; " + std::to_string(row.failures) + " of " + std::to_string(row.evaluations) +
+                  " evaluations failed");
+  }
+  const std::string result = resultWarning(functionData, programEngine().symbolTable());
+  if (!result.empty()) note(err, "warning: " + result);
+
+  std::fputs(study.tableText('\t').c_str(), out);
+  return failed ? 1 : 0;
+}
+
+}  // namespace tavex

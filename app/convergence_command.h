@@ -1,0 +1,17 @@
+// The convergence window that "&Convergence" opens (one at a time).
+#pragma once
+
+namespace tavex {
+
+class ChildWindow;
+class ConvergenceView;
+
+// The open convergence window and its contents; null while none is open.
+ChildWindow* convergenceWindow();
+ConvergenceView* convergenceView();
+
+// Computes the table again from the records as they are now, as a pass
+// (progress in the window's status line; Cancel and Esc stop it).
+void recomputeConvergence();
+
+}  // namespace tavex

@@ -1,0 +1,104 @@
+// The contents of the convergence window: the limit field and the buttons
+// Recompute, Copy and "Save CSV...", the Reference with its accuracy, what
+// was done instead of what was asked, the table, and beside it a log-log
+// plot of each rule's |error| against n with reference slopes 1, 2 and 4.
+// It shows a ConvergenceStudy; computing one is the shell's business.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "graphics/canvas.h"
+#include "graphics/graph_frame.h"
+#include "plot/convergence.h"
+
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace tavex {
+
+// The colour of each series, from the plot's pens: SumU and SumL in the upper
+// (cyan) and lower (magenta) outlines' colours, SumT blue, SumM orange, SumS
+// dark green, Exact dark red; the reference slopes grey.
+struct ConvergenceSeries {
+  const char* name;
+  Rgb colour;
+};
+inline constexpr int kConvergenceSeries = 6;
+inline constexpr ConvergenceSeries convergenceSeries[kConvergenceSeries] = {
+    {"SumU", penPalette[12]}, {"SumL", penPalette[13]}, {"SumT", penPalette[9]},
+    {"SumM", penPalette[8]},  {"SumS", penPalette[2]},  {"Exact", penPalette[3]},
+};
+inline constexpr Rgb kSlopeColour = penPalette[7];
+
+// |error| against n on logarithmic axes, one line per rule.
+class ConvergenceErrorPlot : public QWidget {
+ public:
+  explicit ConvergenceErrorPlot(QWidget* parent = nullptr);
+  // The errors of the rows against value; accuracy is the reference's (0:
+  // none). Without a reference there is nothing to plot.
+  void setErrors(const std::vector<ConvergenceRow>& rows, bool haveReference, double value,
+                 double accuracy);
+  QSize sizeHint() const override { return {380, 360}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  std::vector<double> ns_;
+  std::vector<double> errors_[kConvergenceSeries];  // NaN: no point
+  bool haveReference_ = false;
+  double accuracy_ = 0.0;
+};
+
+class ConvergenceView : public QWidget {
+ public:
+  explicit ConvergenceView(QWidget* parent = nullptr);
+
+  // Shows the study as it stands; running disables what must wait for it.
+  void showStudy(const ConvergenceStudy& study, bool running);
+  // The limit the field asks for; 0 for the default.
+  long long limit() const;
+  void setLimit(long long limit);
+
+  // The table as the Copy button puts it on the clipboard (tab-separated,
+  // with its header) and as "Save CSV..." writes it.
+  const std::string& tabText() const { return tabText_; }
+  const std::string& csvText() const { return csvText_; }
+  void copyTable();
+  // Writes the CSV text to path through a temporary file renamed over it;
+  // false with the reason in error when it could not.
+  bool saveTable(const QString& path, QString& error) const;
+  // The line under the buttons: what Copy and Save did.
+  QString message() const;
+
+  // Asked by Recompute.
+  std::function<void()> onRecompute;
+  // Asks where to save ("" for no file); a file dialog unless replaced (tests).
+  std::function<QString(QWidget* parent, const QString& suggested)> askSavePath;
+
+  QSpinBox* limitField = nullptr;
+  QPushButton* recomputeButton = nullptr;
+  QPushButton* copyButton = nullptr;
+  QPushButton* saveButton = nullptr;
+  QLabel* referenceLine = nullptr;
+  QLabel* notesLine = nullptr;
+  QTableWidget* table = nullptr;
+  ConvergenceErrorPlot* plot = nullptr;
+
+ private:
+  void saveAs();
+  void say(const QString& text);
+
+  QLabel* message_ = nullptr;
+  std::string tabText_;
+  std::string csvText_;
+};
+
+}  // namespace tavex
