@@ -30,7 +30,8 @@ void trace(const char* what, long long made = -1) {
   if (made >= 0) std::fprintf(stderr, "tavex: pass %.6f %s %lld\n", t, what, made);
   else std::fprintf(stderr, "tavex: pass %.6f %s\n", t, what);
 }
-constexpr auto kEventTurn = std::chrono::milliseconds(25);  // the event loop's turn comes this often
+constexpr auto kEventTurn =
+    std::chrono::milliseconds(25);  // the event loop's turn comes this often
 constexpr auto kShowAfter = std::chrono::milliseconds(300);
 
 // The monitor of the running pass.

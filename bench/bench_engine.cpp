@@ -46,7 +46,9 @@ void muparserRun(benchmark::State& state, const char* text) {
   benchmark::DoNotOptimize(y);
 }
 void BM_Muparser_DefaultText(benchmark::State& s) {
-  muparserRun(s, "x =   0.50000000000000,a    = 1,b    = 1,c    = 1,d    = 1,e    = 1,y    = exp(a*sin(b*x))");
+  muparserRun(
+      s,
+      "x =   0.50000000000000,a    = 1,b    = 1,c    = 1,d    = 1,e    = 1,y    = exp(a*sin(b*x))");
 }
 void BM_Muparser_Power(benchmark::State& s) { muparserRun(s, "y = 2^3^2"); }
 

@@ -165,8 +165,8 @@ void BM_SumsNative(benchmark::State& state) {
   volatile double av = 1.0, bv = 1.0;
   for (auto _ : state) {
     const double a = av, b = bv;
-    const NativeSums r =
-        nativeSums([a, b](double x) { return std::exp(a * std::sin(b * x)); }, 1.0, 4.0, state.range(0));
+    const NativeSums r = nativeSums([a, b](double x) { return std::exp(a * std::sin(b * x)); }, 1.0,
+                                    4.0, state.range(0));
     benchmark::DoNotOptimize(r.U);
   }
 }

@@ -103,7 +103,8 @@ struct Silent {
   // The character at extended the symbol on top of the stack to value.
   void extended(int /*rule*/, const char* /*at*/, int /*depth*/, ValueCell /*value*/) {}
   // The character at started a symbol with value on top of the stack.
-  void started(int /*rule*/, const char* /*at*/, int /*depth*/, ValueCell /*value*/, int /*state*/) {}
+  void started(int /*rule*/, const char* /*at*/, int /*depth*/, ValueCell /*value*/,
+               int /*state*/) {}
   // A rule that keeps one of its right-side values was reduced to base.
   void popped(int /*rule*/, int /*base*/, int /*state*/) {}
   // A rule was reduced to base with its action: v holds the right side.
@@ -471,7 +472,9 @@ class Parser {
       case pt::A_FRAC1: r.d = (v[0].i - 48) * 0.1; break;
       case pt::A_FRACN: r.d = ((v[0].i - 48) + v[1].d) * 0.1; break;
       case pt::A_EXPO1: r.i = v[0].i - 48; break;
-      case pt::A_EXPON: r.i = wrapInt(static_cast<std::int64_t>(v[0].i) * 10 + (v[1].i - 48)); break;
+      case pt::A_EXPON:
+        r.i = wrapInt(static_cast<std::int64_t>(v[0].i) * 10 + (v[1].i - 48));
+        break;
       case pt::A_NAME1: e_.pushNameChar(static_cast<char>(v[0].i)), r.i = 1; break;
       case pt::A_NAMEN: e_.pushNameChar(static_cast<char>(v[1].i)), r.i = v[0].i + 1; break;
     }

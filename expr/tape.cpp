@@ -114,11 +114,11 @@ ParseStatus Tape::replay(ExpressionEngine& e, const AbscissaDigits& x) {
   for (const auto& [digit, slot] : digitReads_) s[slot] = x.digit(digit) + 48;  // its code
   // Direct threading: each operation jumps straight to the next one's code.
   static const void* const kCode[] = {
-      &&load, &&store, &&storeFixed, &&add, &&subtract, &&multiply, &&divide, &&checkedDivide, &&power,
-      &&negate, &&logicalNot, &&logicalOr, &&logicalAnd, &&equal, &&notEqual, &&less,
-      &&lessEqual, &&greater, &&greaterEqual, &&select, &&call1, &&call2, &&integerStart,
-      &&integerDigit, &&fractionStart, &&fractionDigit, &&integerRun, &&fractionRun, &&sum,
-      &&end};
+      &&load,          &&store,         &&storeFixed, &&add,         &&subtract,     &&multiply,
+      &&divide,        &&checkedDivide, &&power,      &&negate,      &&logicalNot,   &&logicalOr,
+      &&logicalAnd,    &&equal,         &&notEqual,   &&less,        &&lessEqual,    &&greater,
+      &&greaterEqual,  &&select,        &&call1,      &&call2,       &&integerStart, &&integerDigit,
+      &&fractionStart, &&fractionDigit, &&integerRun, &&fractionRun, &&sum,          &&end};
   const Step* t = steps_.data();
 #define TAVEX_NEXT goto* kCode[static_cast<int>((++t)->op)]
   goto* kCode[static_cast<int>(t->op)];
@@ -213,9 +213,15 @@ bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
     case Op::Negate: for (int k = 0; k < n; ++k) d[k] = -a[k]; break;
     case Op::Not: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? 0.0 : 1.0; break;
     case Op::Or: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) || truth(b[k])) ? 1.0 : 0.0; break;
-    case Op::And: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) && truth(b[k])) ? 1.0 : 0.0; break;
-    case Op::Equal: for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0; break;
-    case Op::NotEqual: for (int k = 0; k < n; ++k) d[k] = (a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0; break;
+    case Op::And:
+      for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) && truth(b[k])) ? 1.0 : 0.0;
+      break;
+    case Op::Equal:
+      for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
+      break;
+    case Op::NotEqual:
+      for (int k = 0; k < n; ++k) d[k] = (a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
+      break;
     case Op::Less: for (int k = 0; k < n; ++k) d[k] = a[k] < b[k] ? 1.0 : 0.0; break;
     case Op::LessEqual: for (int k = 0; k < n; ++k) d[k] = a[k] <= b[k] ? 1.0 : 0.0; break;
     case Op::Greater: for (int k = 0; k < n; ++k) d[k] = !(a[k] <= b[k]) ? 1.0 : 0.0; break;
@@ -227,7 +233,9 @@ bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
     case Op::IntegerDigit: for (int k = 0; k < n; ++k) d[k] = a[k] * 10 + b[k] - 48; break;
     case Op::FractionStart: for (int k = 0; k < n; ++k) d[k] = (a[k] - 48) * 0.1; break;
     case Op::FractionDigit: for (int k = 0; k < n; ++k) d[k] = ((a[k] - 48) + b[k]) * 0.1; break;
-    case Op::IntegerRun: for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart); break;
+    case Op::IntegerRun:
+      for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart);
+      break;
     case Op::FractionRun:
       for (int k = 0; k < n; ++k)
         d[k] = xs[k].fraction >= 0.0 ? xs[k].fraction : fractionValue(xs[k].decimals);
@@ -305,7 +313,8 @@ bool Tape::readsSlot(const Step& s, std::int32_t slot) {
 void Tape::groupFixedStores() {
   std::vector<bool> computed(slots_.size(), false);
   for (const Step& s : steps_)
-    if (s.op != Op::Store && s.op != Op::StoreFixed) computed[static_cast<std::size_t>(s.dst)] = true;
+    if (s.op != Op::Store && s.op != Op::StoreFixed)
+      computed[static_cast<std::size_t>(s.dst)] = true;
   for (std::int32_t slot : digitSlot_)
     if (slot >= 0) computed[static_cast<std::size_t>(slot)] = true;
   std::vector<Step> grouped;
@@ -405,7 +414,8 @@ TapeRecorder::TapeRecorder(ExpressionEngine& engine, const char* text, const Abs
 TapeRecorder::Origin TapeRecorder::tokenOrigin(const char* at) {
   const int offset = static_cast<int>(at - text_);
   int digit = -1;
-  if (offset >= integerStart_ && offset < integerStart_ + integerDigits_) digit = offset - integerStart_;
+  if (offset >= integerStart_ && offset < integerStart_ + integerDigits_)
+    digit = offset - integerStart_;
   if (offset >= fractionStart_ && offset < fractionStart_ + AbscissaDigits::kFractionDigits)
     digit = integerDigits_ + offset - fractionStart_;
   if (digit < 0) return fixedValue(static_cast<unsigned char>(*at));
@@ -479,7 +489,9 @@ void TapeRecorder::store(double* cell, const Origin& value) {
   cells_.emplace_back(cell, value);
 }
 
-void TapeRecorder::shifted(const char* at, int, int, int depth) { origin_[depth - 1] = tokenOrigin(at); }
+void TapeRecorder::shifted(const char* at, int, int, int depth) {
+  origin_[depth - 1] = tokenOrigin(at);
+}
 
 void TapeRecorder::completing(const char* at, int index) { origin_[index] = tokenOrigin(at); }
 

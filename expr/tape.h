@@ -60,8 +60,10 @@ ParseStatus recordRun(ExpressionEngine& engine, const char* text, const Abscissa
 class Tape {
  public:
   enum class Op : std::uint8_t {
-    Load, Store, StoreFixed, Add, Subtract, Multiply, Divide, CheckedDivide, Power, Negate, Not, Or, And,
-    Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Select, Call1, Call2,
+    Load, Store, StoreFixed,
+    Add, Subtract, Multiply, Divide, CheckedDivide, Power, Negate,
+    Not, Or, And, Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Select,
+    Call1, Call2,
     IntegerStart, IntegerDigit, FractionStart, FractionDigit, IntegerRun, FractionRun, Sum,
     End,  // the last step of every tape
   };
@@ -119,7 +121,9 @@ class Tape {
   void fuseDigitRuns(int integerDigits);
   void prepareLanes();
   bool runLanes(const Step& t, const AbscissaDigits* xs, int n);
-  double* lane(std::int32_t slot) { return lanes_.data() + static_cast<std::ptrdiff_t>(slot) * kLanes; }
+  double* lane(std::int32_t slot) {
+    return lanes_.data() + static_cast<std::ptrdiff_t>(slot) * kLanes;
+  }
   void finishEngine(ExpressionEngine& engine) const;
   void groupFixedStores();
   static bool readsSlot(const Step& s, std::int32_t slot);

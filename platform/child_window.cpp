@@ -144,7 +144,8 @@ void ChildWindow::fitStatusLine() {
   if (wanted == status_->isVisible()) return;
   const int line = status_->sizeHint().height();
   if (wanted) {
-    status_->setGeometry(0, height() - (reservedBottom() > 0 ? reservedBottom() : 0), width(), line);
+    status_->setGeometry(0, height() - (reservedBottom() > 0 ? reservedBottom() : 0), width(),
+                         line);
     status_->show();
     status_->raise();
     reserveBottom(line);
@@ -167,7 +168,9 @@ void ChildWindow::setStatusText(const QString& text) {
   fitStatusLine();
 }
 
-QString ChildWindow::statusText() const { return status_ != nullptr ? status_->text_->text() : QString(); }
+QString ChildWindow::statusText() const {
+  return status_ != nullptr ? status_->text_->text() : QString();
+}
 
 void ChildWindow::showProgress(double fraction, const QString& text) {
   if (status_ == nullptr) status_ = new StatusLine(this);
@@ -190,7 +193,9 @@ void ChildWindow::endProgress() {
 
 bool ChildWindow::progressShown() const { return status_ != nullptr && status_->running; }
 
-QWidget* ChildWindow::cancelControl() const { return status_ != nullptr ? status_->cancel_ : nullptr; }
+QWidget* ChildWindow::cancelControl() const {
+  return status_ != nullptr ? status_->cancel_ : nullptr;
+}
 
 void ChildWindow::mouseMoveEvent(QMouseEvent* event) {
   ChildEvent move;

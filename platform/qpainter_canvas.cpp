@@ -351,8 +351,8 @@ FontHandle QPainterCanvas::createFont(const FontDescription& description) {
     font.setPixelSize(description.height);
     const int cell = QFontMetrics(font, device).height();
     if (cell > 0) {
-      font.setPixelSize(std::max(
-          1, static_cast<int>(std::lround(description.height * double(description.height) / cell))));
+      font.setPixelSize(std::max(1, static_cast<int>(std::lround(
+                                        description.height * double(description.height) / cell))));
     }
   }
   font.setWeight(description.weight > 0
