@@ -83,6 +83,8 @@ class ChildWindow final : public ImageWindow {
  private:
   void sendDestroy();
   void fitStatusLine();
+  // Tells the window system that the owner's window owns this one.
+  void markOwned();
 
   ChildProcedure procedure_;
   bool destroyed_ = false;
