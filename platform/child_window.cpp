@@ -152,6 +152,13 @@ void ChildWindow::keyPressEvent(QKeyEvent* event) {
     notify(status_->cancel_, kCancelRequested);
     return;
   }
+  ChildEvent key;
+  key.message = ChildMessage::Key;
+  key.key = event->key();
+  if (send(key) != 0) {
+    event->accept();
+    return;
+  }
   ImageWindow::keyPressEvent(event);
 }
 
