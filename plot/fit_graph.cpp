@@ -20,7 +20,7 @@ constexpr double kSlack = 1e-9;
 constexpr double kExactMultiples = 4503599627370496.0;  // 2^52
 constexpr int kMinSteps = 4;
 constexpr int kMaxSteps = 10;
-constexpr int kBestSteps = 6;
+constexpr int kRoomySteps = 8;
 
 // k * m * 10^e, divided rather than multiplied for negative e, so that
 // 3 * 1 * 10^-1 gives the double nearest 0.3.
@@ -67,13 +67,16 @@ AxisFit fitAxis(double a, double b, bool zeroWhenNear) {
   if (!std::isfinite(low) || !std::isfinite(high)) return fit;
 
   // The round steps from one that surely gives fewer than 4 intervals down to
-  // one that surely gives more than 10; of those giving 4 to 10, the one
-  // nearest 6 intervals, the larger step on a tie.
+  // one that surely gives more than 10. Of those giving 4 to 10, the one with
+  // the narrowest window (the larger step on a tie), first among those giving
+  // at most 8, so that the labels keep their room.
   const int top = static_cast<int>(std::floor(std::log10((high - low) / kMinSteps))) + 1;
   double bestK0 = 0;
   double bestK1 = 0;
   int bestM = 0;
   int bestE = 0;
+  bool bestCrowded = true;
+  double bestWidth = 0;
   for (int e = top; e >= top - 2; --e) {
     for (int m : {5, 2, 1}) {
       const double step = multiple(1, m, e);
@@ -82,12 +85,17 @@ AxisFit fitAxis(double a, double b, bool zeroWhenNear) {
       const double k1 = std::ceil(high / step - kSlack);
       const double count = k1 - k0;
       if (count < kMinSteps || count > kMaxSteps) continue;
-      if (bestM != 0 && std::fabs(count - kBestSteps) >= std::fabs(bestK1 - bestK0 - kBestSteps))
+      const bool crowded = count > kRoomySteps;
+      const double windowWidth = count * step;
+      if (bestM != 0 && (crowded > bestCrowded ||
+                         (crowded == bestCrowded && windowWidth >= bestWidth)))
         continue;
       bestK0 = k0;
       bestK1 = k1;
       bestM = m;
       bestE = e;
+      bestCrowded = crowded;
+      bestWidth = windowWidth;
     }
   }
   if (bestM == 0 || std::fabs(bestK0) > kExactMultiples || std::fabs(bestK1) > kExactMultiples)

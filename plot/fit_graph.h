@@ -25,8 +25,8 @@ struct AxisFit {
 
 // A window over [a, b] (either order): a margin of 5 % of its width on either
 // side, then the edges rounded outwards to multiples of a round step; of the
-// steps that give 4 to 10 intervals, the one giving nearest 6 (the larger on
-// a tie). A range of one value (up to rounding noise) is first widened by
+// steps that give 4 to 8 intervals (9 or 10 when none does), the one with the
+// narrowest window, the larger step on a tie. A range of one value (up to rounding noise) is first widened by
 // half its magnitude (by 1 around 0). With zeroWhenNear, an end lying no
 // farther from 0 than the range is wide moves to 0, so that the steps stand
 // on the axis. Not fitted for non-finite input or a range too wide for

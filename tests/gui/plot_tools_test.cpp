@@ -145,7 +145,7 @@ TEST_F(PlotTools, FitGraphWithoutAFiniteValueChangesNothingAndSaysWhy) {
   command(kFitGraphCommand);
   EXPECT_EQ(graphLines(), before);
   EXPECT_EQ(plot->statusText().toStdString(),
-            "Fit Graph: f has no finite value between x = 0 and x = 5; nothing changed");
+            "Fit Graph: f has no finite value between x = 0.5 and x = 4.5; nothing changed");
   EXPECT_TRUE(allWhite(plot->image()));
 
   // Without a live plot window a message box says it, and, once f has
@@ -156,8 +156,8 @@ TEST_F(PlotTools, FitGraphWithoutAFiniteValueChangesNothingAndSaysWhy) {
   command(kFitGraphCommand);
   ASSERT_EQ(scripted.shown.size(), 2u);
   EXPECT_EQ(scripted.shown[0].text,
-            "Fit Graph: f has no finite value between x = 0 and x = 5; nothing changed");
-  EXPECT_EQ(scripted.shown[1].text, "Fitted x 0 to 5, y 0 to 3. Click into a plot window to draw.");
+            "Fit Graph: f has no finite value between x = 0.5 and x = 4.5; nothing changed");
+  EXPECT_EQ(scripted.shown[1].text, "Fitted x 0.5 to 4.5, y 0 to 3. Click into a plot window to draw.");
   EXPECT_STREQ(graphData[kGdT2].line, "t2        = 6");
 }
 

@@ -15,7 +15,7 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(FitAxis, RoundEdgesAndStepsNearestSixIntervals) {
+TEST(FitAxis, RoundEdgesAndStepsForTheNarrowestWindow) {
   struct Case {
     double a, b;
     bool zero;
@@ -23,15 +23,15 @@ TEST(FitAxis, RoundEdgesAndStepsNearestSixIntervals) {
     int steps;
   };
   const std::vector<Case> cases = {
-      {1, 4, false, 0, 5, 5},            // the default interval gives the default window
-      {4, 1, false, 0, 5, 5},            // either order
+      {1, 4, false, 0.5, 4.5, 8},
+      {4, 1, false, 0.5, 4.5, 8},        // either order
       {-2, 3, false, -3, 4, 7},
       {0.3679, 2.7183, true, 0, 3, 6},   // exp(sin x) on [0, 5]: 0 is near
       {100, 101, true, 99.8, 101.2, 7},  // far from 0: 0 stays out
       {-3, -1, true, -3.5, 0, 7},        // below 0: the top moves up to it
       {3, 3, true, 0, 5, 5},             // one value: widened, then 0 is near
       {0, 0, true, -1.5, 1.5, 6},
-      {1, 1 + 1e-15, true, 0, 2, 4},     // rounding noise counts as one value
+      {1, 1 + 1e-15, true, 0, 1.6, 8},   // rounding noise counts as one value
       {-0.004, 0.0031, false, -0.006, 0.004, 5},
   };
   for (const Case& c : cases) {
@@ -108,8 +108,8 @@ TEST_F(FitGraphPass, DefaultsGiveTheLinesOfARoundWindowFromTheCurvesPoints) {
   const GraphFit result = fit();
   EXPECT_EQ(result.failure, "");
   const std::vector<std::pair<int, std::string>> expected = {
-      {kGdX0, "x0        = 0"}, {kGdX1, "x1        = 5"}, {kGdY0, "y0        = 0"},
-      {kGdY1, "y1        = 3"}, {kGdT1, "t1        = 5"}, {kGdT2, "t2        = 6"}};
+      {kGdX0, "x0        = 0.5"}, {kGdX1, "x1        = 4.5"}, {kGdY0, "y0        = 0"},
+      {kGdY1, "y1        = 3"}, {kGdT1, "t1        = 8"}, {kGdT2, "t2        = 6"}};
   EXPECT_EQ(result.lines, expected);
   EXPECT_EQ(pass.report.evaluations, 501);  // gdata's n + 1 points
   EXPECT_FALSE(pass.cancelled);
@@ -129,7 +129,7 @@ TEST_F(FitGraphPass, CurvePointsFollowTheGraphDataAndFallBackWithoutAny) {
 TEST_F(FitGraphPass, WithoutAFiniteValueNothingIsFitted) {
   acceptLine(functionData[kFdFunction], "y    = log(-1)");
   const GraphFit result = fit();
-  EXPECT_EQ(result.failure, "f has no finite value between x = 0 and x = 5");
+  EXPECT_EQ(result.failure, "f has no finite value between x = 0.5 and x = 4.5");
   EXPECT_TRUE(result.lines.empty());
   acceptLine(functionData[kFdX1], "x1   = 1e999");
   EXPECT_EQ(fit().failure, "x1 = inf and x2 = 4 give no window");
