@@ -1,11 +1,15 @@
-// The teaching tools around the live plot window: n at a keystroke and
-// fitting the graph window to the lesson.
+// The teaching tools around the live plot window: n at a keystroke, fitting
+// the graph window to the lesson, and the picture and the readouts saved or
+// copied out of the program.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "plot/plot.h"
+
+class QString;
 
 namespace tavex {
 
@@ -31,4 +35,37 @@ void changeSteps(ChildWindow& window, int direction);
 void runWindowPass(ChildWindow& window, int probe);
 // The same draw pass, with note put before the pass's own status line.
 void drawWithNote(ChildWindow& window, const std::string& note);
+// Keeps what the last draw pass in window produced, for "Copy &Readouts".
+void keepWindowPass(ChildWindow& window, const PassResult& result);
+
+// The text "Copy &Readouts" puts on the clipboard: the function line, then
+// the data panel's lines, each ending with a line feed.
+QString readoutsText(const PassResult& result);
+
+// Where "Save &Picture..." asks for the file and the size; tests answer from
+// a script. Nothing (an empty optional) when the user cancels.
+struct PictureRequest {
+  std::string path;  // UTF-8
+  int width = 0;
+  int height = 0;
+};
+class PictureFileDialog {
+ public:
+  virtual ~PictureFileDialog() = default;
+  virtual std::optional<PictureRequest> choosePictureFile(const std::string& suggestedPath,
+                                                          int width, int height) = 0;
+};
+// The dialog "Save &Picture..." asks through; null: the standard file dialog.
+extern PictureFileDialog* pictureFileDialog;
+
+// Largest width and height of a saved picture, in pixels.
+inline constexpr int kMaxPictureSide = 10000;
+
+// Draws one screen pass in context into a temporary file beside path and puts
+// it in place of path only when the whole picture was drawn and written: a
+// failed or cancelled save leaves no file behind, and a file already at path
+// as it was. False with a reason in error (empty when the pass was cancelled).
+bool savePictureFile(const PlotContext& context, const std::string& path, int width, int height,
+                     PassResult& pass, std::string& error);
+
 }  // namespace tavex
