@@ -237,34 +237,36 @@ bool savePictureFile(const PlotContext& context, const std::string& path, int wi
                      PassResult& pass, std::string& error) {
   pass = PassResult{};
   error.clear();
-  if (!renderableExtension(path)) {
-    error = "unknown file type '" + QFileInfo(QString::fromStdString(path)).suffix().toStdString() +
-            "' (use .png, .svg or .pdf)";
-    return false;
-  }
-  const QFileInfo target(QString::fromStdString(path));
-  QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.tavex-XXXXXX.") + target.suffix());
-  if (!temp.open()) {
-    error = "cannot write in '" + target.absolutePath().toStdString() +
-            "': " + temp.errorString().toStdString();
-    return false;
-  }
+  // The file the path names, through symbolic links (empty for a dangling
+  // link or a loop). Only a regular file, or none yet, that may be written
+  // is replaced here; anything else goes to renderPlotToFile as it is, which
+  // writes it or says why not.
+  const QFileInfo given(QString::fromStdString(path));
+  const QString finalPath = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
+  const QFileInfo target(finalPath);
+  const bool replaceable = renderableExtension(path) && !finalPath.isEmpty() &&
+                           (!target.exists() || (target.isFile() && target.isWritable()));
+  QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.tavex-XXXXXX.") + given.suffix());
+  if (!replaceable || !temp.open()) return renderPlotToFile(context, path, width, height, pass, error) && !pass.cancelled;
   temp.close();
-  const std::string tempPath = temp.fileName().toStdString();
-  if (!renderPlotToFile(context, tempPath, width, height, pass, error)) {
+  const QByteArray tempName = QFile::encodeName(temp.fileName());
+  const QByteArray finalName = QFile::encodeName(finalPath);
+  if (!renderPlotToFile(context, tempName.toStdString(), width, height, pass, error)) {
     // Name the file the user chose, not the temporary one.
-    for (size_t at = error.find(tempPath); at != std::string::npos; at = error.find(tempPath))
-      error.replace(at, tempPath.size(), path);
+    const std::string shown = tempName.toStdString();
+    for (size_t at = error.find(shown); at != std::string::npos; at = error.find(shown))
+      error.replace(at, shown.size(), path);
     return false;
   }
   if (pass.cancelled) return false;
   // The file keeps the permissions of the one it replaces, or gets a new
   // file's (the temporary file is private to its owner).
   struct stat existing;
-  const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
-  ::chmod(tempPath.c_str(), mode);
-  if (std::rename(tempPath.c_str(), path.c_str()) != 0) {
-    error = "cannot write '" + path + "': " + std::strerror(errno);
+  const mode_t mode =
+      ::stat(finalName.constData(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
+  ::chmod(tempName.constData(), mode);
+  if (std::rename(tempName.constData(), finalName.constData()) != 0) {
+    error = "cannot replace '" + path + "': " + std::strerror(errno);
     return false;
   }
   temp.setAutoRemove(false);

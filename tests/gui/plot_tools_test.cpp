@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -283,6 +284,14 @@ TEST_F(PlotTools, SavePictureWritesTheLivePlotAtTheChosenSize) {
   struct stat st;
   ASSERT_EQ(::stat(dir.filePath("plot.png").toLocal8Bit().constData(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+
+  // A link stays a link: the file it names gets the picture.
+  ASSERT_TRUE(QFile::link(dir.filePath("plot.png"), dir.filePath("link.png")));
+  files.answer = PictureRequest{dir.filePath("link.png").toStdString(), 120, 80};
+  command(kSavePictureCommand);
+  EXPECT_TRUE(QFileInfo(dir.filePath("link.png")).isSymLink());
+  EXPECT_EQ(QImage(dir.filePath("plot.png")).size(), QSize(120, 80));
+  EXPECT_EQ(filesIn(dir.path()).size(), 4);
 }
 
 TEST_F(PlotTools, SavingWhereItCannotBeWrittenSaysSoAndLeavesNoFile) {
@@ -299,15 +308,15 @@ TEST_F(PlotTools, SavingWhereItCannotBeWrittenSaysSoAndLeavesNoFile) {
     std::string message;
   };
   std::vector<Case> cases = {
-      {dir.filePath("missing/plot.png"), 300, 200, "Saving failed: cannot write in '"},
-      {dir.filePath("plain/plot.png"), 300, 200, "Saving failed: cannot write in '"},
+      {dir.filePath("missing/plot.png"), 300, 200, "Saving failed: cannot write '"},
+      {dir.filePath("plain/plot.png"), 300, 200, "Saving failed: cannot write '"},
       {dir.filePath("plot.jpg"), 300, 200,
        "Saving failed: unknown file type 'jpg' (use .png, .svg or .pdf)"},
       {dir.filePath("plot.png"), 0, 200,
        "Saving failed: a picture is 1 to 10000 pixels wide and high"},
   };
   if (::geteuid() != 0)  // the superuser writes into any folder
-    cases.push_back({dir.filePath("locked/plot.png"), 300, 200, "Saving failed: cannot write in '"});
+    cases.push_back({dir.filePath("locked/plot.png"), 300, 200, "Saving failed: cannot write '"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path.toStdString());
     scripted.shown.clear();
