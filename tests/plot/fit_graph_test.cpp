@@ -73,21 +73,16 @@ TEST(FitAxis, NonFiniteOrTooWideRangesAreNotFitted) {
     EXPECT_FALSE(fitAxis(a, b, true).fitted) << a << " " << b;
 }
 
-TEST(FitGraph, FiniteRangeLeavesOutNaNsAndInfinities) {
+TEST(FitGraph, FiniteRangesAndEntryNumbers) {
   const double values[] = {kNaN, 1, -2, kInf, 3, -kInf};
   const FiniteRange range = finiteRange(values, 6);
   EXPECT_EQ(range.low, -2);
   EXPECT_EQ(range.high, 3);
   EXPECT_EQ(range.finite, 3);
   EXPECT_EQ(finiteRange(values, 1).finite, 0);
-}
-
-TEST(FitGraph, EntryNumbersReadBackRound) {
-  EXPECT_EQ(entryNumber(3 * 0.1), "0.3");
-  EXPECT_EQ(entryNumber(-0.0), "0");
-  EXPECT_EQ(entryNumber(-2.5), "-2.5");
-  EXPECT_EQ(entryNumber(1234567), "1234567");
-  EXPECT_EQ(entryNumber(5e-9), "5e-09");
+  const std::pair<double, const char*> numbers[] = {
+      {3 * 0.1, "0.3"}, {-0.0, "0"}, {-2.5, "-2.5"}, {1234567, "1234567"}, {5e-9, "5e-09"}};
+  for (const auto& [value, text] : numbers) EXPECT_EQ(entryNumber(value), text);
 }
 
 class FitGraphPass : public ::testing::Test {
