@@ -1,11 +1,12 @@
 // The shared procedure of the child windows: data box notifications and
-// clean-up, and the mouse on the live plot window.
+// clean-up, and the mouse and the keys on the live plot window.
 #include <QPointer>
 
 #include <cstdint>
 
 #include "app/commands.h"
 #include "app/pass_runner.h"
+#include "app/plot_tools.h"
 #include "app/shell_globals.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
@@ -35,14 +36,6 @@ void closeBox(DataBox*& box) {
 }
 
 }  // namespace
-
-// A pass in the window, with its progress there; the window's status line
-// then tells how it went.
-void runWindowPass(ChildWindow& window, int probe) {
-  const int sizesBefore = sizeMessages;
-  const PassResult result = runPass(shellPlotContext(), *currentFrame, probe, kToWindow, &window);
-  passEnded(result, &window, sizesBefore);
-}
 
 long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
   switch (event.message) {
@@ -86,6 +79,16 @@ long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
       return 0;
     case ChildMessage::LeftButtonDown:
       if (servesPlot(window) && !passRunning()) runWindowPass(window, kDrawPass);
+      return 0;
+    case ChildMessage::Key:
+      // "+" and "-" double and halve n and draw; a pass running meanwhile is
+      // cancelled first.
+      if (servesPlot(window)) {
+        if (const int direction = stepsKeyDirection(event.key); direction != 0) {
+          changeSteps(window, direction);
+          return 1;
+        }
+      }
       return 0;
   }
   return 0;

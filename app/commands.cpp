@@ -15,6 +15,7 @@
 #include "data/records.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
+#include "platform/image_window.h"
 #include "plot/dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
@@ -125,6 +126,8 @@ int printCommand() {
   whenNoPass([] {
     discardCurrentFrame();
     if (mainWindow == nullptr || dialogs == nullptr) return;
+    // The main window turns white as the command starts, before its questions.
+    mainWindow->clientArea()->clearToWhite();
     currentFrame = new (std::nothrow) GraphFrame(mainWindow->clientArea());
     if (currentFrame == nullptr) return;
     NoPrinters noPrinters;

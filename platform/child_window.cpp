@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QFont>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,11 @@
 #include <QWindow>
 
 #include <algorithm>
+
+#if defined(TAVEX_HAVE_XCB) && QT_CONFIG(xcb)
+#include <xcb/xcb.h>
+#define TAVEX_MARK_TRANSIENT 1
+#endif
 
 namespace tavex {
 
@@ -81,6 +87,7 @@ void ChildWindow::notify(QWidget* control, int notification) {
 void ChildWindow::showWithOuterRect(const QRect& rect) {
   setGeometry(rect);
   show();
+  markOwned();
   // Once the window system has framed the window, fit the frame to rect.
   if (QWindow* handle = windowHandle()) {
     const QMargins m = handle->frameMargins();
@@ -89,6 +96,27 @@ void ChildWindow::showWithOuterRect(const QRect& rect) {
       move(rect.topLeft());
     }
   }
+}
+
+void ChildWindow::markOwned() {
+#ifdef TAVEX_MARK_TRANSIENT
+  // Qt makes the owner's window the transient parent of this one, but X11
+  // window managers learn of it through WM_TRANSIENT_FOR, which Qt sets for
+  // dialog-like windows only (and deletes on each show of any other): set it
+  // once the window is shown.
+  QWidget* owner = parentWidget();
+  if (owner == nullptr) return;
+  QWidget* ownerWindow = owner->window();
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 != nullptr && x11->connection() != nullptr &&
+      QGuiApplication::platformName() == QLatin1String("xcb")) {
+    const auto child = static_cast<xcb_window_t>(winId());
+    const auto parent = static_cast<xcb_window_t>(ownerWindow->winId());
+    xcb_change_property(x11->connection(), XCB_PROP_MODE_REPLACE, child, XCB_ATOM_WM_TRANSIENT_FOR,
+                        XCB_ATOM_WINDOW, 32, 1, &parent);
+    xcb_flush(x11->connection());
+  }
+#endif
 }
 
 void ChildWindow::sendDestroy() {
@@ -122,6 +150,13 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
 void ChildWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape && status_ != nullptr && status_->running) {
     notify(status_->cancel_, kCancelRequested);
+    return;
+  }
+  ChildEvent key;
+  key.message = ChildMessage::Key;
+  key.key = event->key();
+  if (send(key) != 0) {
+    event->accept();
     return;
   }
   ImageWindow::keyPressEvent(event);

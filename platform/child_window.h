@@ -1,9 +1,10 @@
 // The one kind of window the menu commands open: the data boxes and the plot
 // windows. Each is a top-level window owned by the main window (it stays
-// above it and goes with it), with a backing image as its client area. Every
-// window of this kind hands its events (destroy, size, a control's
-// notification, mouse move, left button press) to one shared function, the
-// child procedure, which decides by the window what they mean.
+// above it and goes with it; on X11 it is transient for it), with a backing
+// image as its client area. Every window of this kind hands its events
+// (destroy, size, a control's notification, mouse move, left button press,
+// key press) to one shared function, the child procedure, which decides by
+// the window what they mean.
 #pragma once
 
 #include <QString>
@@ -21,6 +22,7 @@ enum class ChildMessage {
   Command,         // a control in the window notified: control, notification
   MouseMove,       // x, y in client coordinates
   LeftButtonDown,  // x, y in client coordinates
+  Key,             // a key pressed in the window: key (Qt::Key); a nonzero answer takes it
 };
 
 struct ChildEvent {
@@ -29,6 +31,7 @@ struct ChildEvent {
   int y = 0;
   QWidget* control = nullptr;
   int notification = 0;
+  int key = 0;
 };
 
 using ChildProcedure = long (*)(ChildWindow& window, const ChildEvent& event);
@@ -83,6 +86,8 @@ class ChildWindow final : public ImageWindow {
  private:
   void sendDestroy();
   void fitStatusLine();
+  // Tells the window system that the owner's window owns this one.
+  void markOwned();
 
   ChildProcedure procedure_;
   bool destroyed_ = false;

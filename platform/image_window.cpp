@@ -60,6 +60,11 @@ void ImageWindow::releaseCanvas(Canvas* canvas) {
   update();
 }
 
+void ImageWindow::clearToWhite() {
+  image_->fill(Qt::white);
+  if (isVisible()) repaint();
+}
+
 Rect ImageWindow::clientRect() {
   const QSize client = clientSize();
   return Rect{0, 0, client.width(), client.height()};

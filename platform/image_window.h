@@ -35,6 +35,8 @@ class ImageWindow : public QWidget, public DeviceWindow {
   Rect clientRect() override;
 
   const QImage& image() const { return *image_; }
+  // Fills the backing image white and shows it at once.
+  void clearToWhite();
   // The client area's size: the widget's, less the reserved bottom strip.
   QSize clientSize() const;
   int reservedBottom() const { return reserved_; }

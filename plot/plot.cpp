@@ -240,6 +240,7 @@ void Pass::draw() {
   frame.setPanel(function, kDecorate);
   putText(frame, records_.function[kFdFunction].line);
   frame.newLine(1);
+  result_.functionPanel.add(records_.function[kFdFunction].line);
 
   if (toPrinter_ == kToWindow) result_.probeEnabled = 1;
 }

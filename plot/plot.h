@@ -109,6 +109,7 @@ struct PassResult {
   bool ran = false;       // false for a probe pass while the probe is not enabled
   PassReport report;      // the pass's evaluations of f
   PanelText dataPanel;    // draw pass: the data panel's lines
+  PanelText functionPanel;  // draw pass: the function panel's line
   PanelText probePanel;   // probe pass: the probe panel's three lines
   ProbeReadings probe;    // probe pass: what was read under the pointer
   int probeEnabled = 0;   // the probe flag after the pass: 1 after a draw pass to the window

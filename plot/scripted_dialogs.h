@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,9 +24,11 @@ class ScriptedDialogs : public Dialogs {
 
   void messageBox(std::string_view text, std::string_view caption) override {
     shown.push_back({Kind::Message, std::string(text), std::string(caption)});
+    if (onShown) onShown(shown.back());
   }
   bool askYesNo(std::string_view text, std::string_view caption) override {
     shown.push_back({Kind::Question, std::string(text), std::string(caption)});
+    if (onShown) onShown(shown.back());
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();
@@ -34,6 +37,8 @@ class ScriptedDialogs : public Dialogs {
 
   std::vector<Shown> shown;
   std::deque<bool> answers;
+  // Called with each box as it is shown, before it is answered.
+  std::function<void(const Shown&)> onShown;
 };
 
 }  // namespace tavex

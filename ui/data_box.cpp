@@ -117,6 +117,14 @@ void DataBox::copyRowToEdit(int row) {
   edit->setCursorPosition(0);
 }
 
+void DataBox::refreshRow(int entry) {
+  if (built != 1 || list == nullptr || record == nullptr) return;
+  const int row = entry - 1;
+  if (entry < 1 || entry >= entries || row >= list->count()) return;
+  list->item(row)->setText(fromLatin1(record[entry].line, DataEntry::kLineSize - 1));
+  if (row == index) copyRowToEdit(row);
+}
+
 void DataBox::writeBack() {
   toBuffer(edit->text(), text, kEditLimit);
   if (index < 0 || index >= list->count()) return;

@@ -92,6 +92,9 @@ class DataBox {
   void closeControls();
   // Copies a row into text and the edit field.
   void copyRowToEdit(int row);
+  // Shows record entry `entry` as it now stands in its row (after the program
+  // accepted a line into it), and in the edit field when that writes to the row.
+  void refreshRow(int entry);
 
  private:
   void writeBack();

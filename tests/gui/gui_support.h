@@ -75,6 +75,12 @@ inline Colour pixelAtPercent(const QImage& image, double pctX, double pctUp) {
                static_cast<int>(image.height() * (100 - pctUp) / 100));
 }
 inline constexpr Colour kWhite{255, 255, 255};
+inline bool allWhite(const QImage& image) {
+  for (int y = 0; y < image.height(); y += 3)
+    for (int x = 0; x < image.width(); x += 3)
+      if (pixel(image, x, y) != kWhite) return false;
+  return true;
+}
 inline constexpr Colour kGraphFill{255, 230, 255};
 inline constexpr Colour kDataFill{230, 255, 255};
 inline constexpr Colour kFunctionFill{255, 230, 200};

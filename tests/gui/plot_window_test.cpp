@@ -8,13 +8,6 @@ namespace {
 
 using PlotWindows = GuiTest;
 
-bool allWhite(const QImage& image) {
-  for (int y = 0; y < image.height(); y += 3)
-    for (int x = 0; x < image.width(); x += 3)
-      if (pixel(image, x, y) != kWhite) return false;
-  return true;
-}
-
 int countColour(const QImage& image, Colour colour) {
   int n = 0;
   for (int y = 0; y < image.height(); ++y)

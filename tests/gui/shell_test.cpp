@@ -2,10 +2,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QWindow>
 
 #include "app/help_text.h"
 #include "gui_support.h"
 #include "platform/image_window.h"
+#include "plot/print.h"
 
 namespace tavex::testing {
 namespace {
@@ -117,9 +119,33 @@ TEST_F(Shell, ChildWindowsOpenOwnedAtTheSamePlaceWithTheirTitles) {
     EXPECT_TRUE(window->isWindow());
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->parentWidget(), main.get());  // owned: above it, gone with it
+    ASSERT_NE(window->windowHandle(), nullptr);  // and transient for it
+    EXPECT_EQ(window->windowHandle()->transientParent(), main->windowHandle());
     EXPECT_EQ(window->frameGeometry(), QRect(30, 50, 200, 200));
   }
   EXPECT_NE(fdataWindow, gdataWindow);
+}
+
+TEST_F(Shell, PrintTurnsTheMainWindowWhiteBeforeItsFirstQuestion) {
+  struct OnePrinter : PrintService {
+    std::string defaultPrinterName() override { return "Desk"; }
+    std::unique_ptr<PrinterDevice> createPrinter(const std::string&, std::string&) override {
+      return nullptr;
+    }
+  } printer;
+  printService = &printer;
+  scripted.answers = {false};  // No: the paper layout goes to the main window
+  command(kPrintCommand);
+  EXPECT_FALSE(allWhite(main->clientArea()->image()));
+  bool whiteAtQuestion = false;
+  scripted.onShown = [&](const ScriptedDialogs::Shown&) {
+    whiteAtQuestion = allWhite(main->clientArea()->grab().toImage());
+  };
+  command(kPrintCommand);
+  printService = nullptr;
+  ASSERT_EQ(scripted.shown.size(), 2u);
+  EXPECT_EQ(scripted.shown[1].caption, "Shall we print to ");
+  EXPECT_TRUE(whiteAtQuestion);
 }
 
 TEST_F(Shell, ExitWithBothBoxesOpenAcceptsBothAndEndsWithZero) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Runs the real tavex on the X display it is given (under xvfb-run): opens both
-# data boxes and a plot window from the menu, clicks the plot window to draw,
+# data boxes and a plot window from the menu (each transient for the main
+# window), clicks the plot window to draw,
 # moves the mouse to probe, takes a screenshot and checks it, then leaves the
 # program through "E&xit" and expects exit code 0.
 # usage: end_to_end.sh TAVEX CHECKER OUTDIR
@@ -44,6 +45,14 @@ menu alt+p s
 PLOT=$(find_window plotm) || fail "no plot window"
 xdotool windowmove --sync "$PLOT" 300 300
 xdotool windowsize --sync "$PLOT" 640 420
+# Every child window is owned by the main window: transient for it.
+if command -v xprop >/dev/null; then
+  owner=$(printf '0x%x' "$MAIN")
+  for w in "$FDATA" "$GDATA" "$PLOT"; do
+    xprop -id "$w" WM_TRANSIENT_FOR | grep -q "# $owner\$" ||
+      fail "window $w is not transient for the main window $owner"
+  done
+fi
 sleep 0.4
 xdotool mousemove --window "$PLOT" 320 200 click 1
 sleep 0.5

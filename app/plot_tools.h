@@ -1,0 +1,73 @@
+// The teaching tools around the live plot window: n at a keystroke, fitting
+// the graph window to the lesson, and the picture and the readouts saved or
+// copied out of the program.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "plot/plot.h"
+
+class QString;
+
+namespace tavex {
+
+class ChildWindow;
+
+// n after a keystroke: doubled up to the largest 32-bit integer, or halved
+// (rounding down); an n below 1 counts as 1, and the result is never below 1.
+std::int32_t doubledSteps(std::int32_t n);
+std::int32_t halvedSteps(std::int32_t n);
+
+// What a key (Qt::Key) does to n in the live plot window: 1 doubles ("+",
+// "=" and PageUp), -1 halves ("-" and PageDown), 0 nothing.
+int stepsKeyDirection(int key);
+
+// Once no pass runs: doubles (direction 1) or halves (-1) the function data's
+// n through acceptLine, as if typed, shows the new row in an open fdata box
+// and draws window, if it is still the live plot window. Its status line then
+// starts with "n = <new n>".
+void changeSteps(ChildWindow& window, int direction);
+
+// A pass in window with its progress there, as a click or a mouse move runs
+// it; the window's status line then tells how it went (child_procedure.cpp).
+void runWindowPass(ChildWindow& window, int probe);
+// The same draw pass, with note put before the pass's own status line.
+void drawWithNote(ChildWindow& window, const std::string& note);
+// Keeps what the last draw pass in window produced, for "Copy &Readouts".
+void keepWindowPass(ChildWindow& window, const PassResult& result);
+
+// The text "Copy &Readouts" puts on the clipboard: the function line, then
+// the data panel's lines, each ending with a line feed.
+QString readoutsText(const PassResult& result);
+
+// Where "Save &Picture..." asks for the file and the size; tests answer from
+// a script. Nothing (an empty optional) when the user cancels.
+struct PictureRequest {
+  std::string path;  // UTF-8
+  int width = 0;
+  int height = 0;
+};
+class PictureFileDialog {
+ public:
+  virtual ~PictureFileDialog() = default;
+  virtual std::optional<PictureRequest> choosePictureFile(const std::string& suggestedPath,
+                                                          int width, int height) = 0;
+};
+// The dialog "Save &Picture..." asks through; null: the standard file dialog.
+extern PictureFileDialog* pictureFileDialog;
+
+// Largest width and height of a saved picture, in pixels.
+inline constexpr int kMaxPictureSide = 10000;
+
+// Draws one screen pass in context into the file at path (PNG, SVG or PDF).
+// A regular file (or none yet) gets the picture through a temporary file
+// beside it, put in its place only when the whole picture was drawn and
+// written: a failed or cancelled save leaves no file behind, and a file
+// already there as it was. Other targets go to renderPlotToFile as they are.
+// False with a reason in error (empty when the pass was cancelled).
+bool savePictureFile(const PlotContext& context, const std::string& path, int width, int height,
+                     PassResult& pass, std::string& error);
+
+}  // namespace tavex
