@@ -73,6 +73,20 @@ void BM_DefaultDrawPass(benchmark::State& state) {
 }
 BENCHMARK(BM_DefaultDrawPass)->Unit(benchmark::kMicrosecond);
 
+// The evaluations of a default draw pass alone, in its order: the curve's
+// 501 points, then the sums' 362, with a new evaluator as each pass has.
+void BM_DefaultDrawPassEvaluations(benchmark::State& state) {
+  initFunctionData();
+  const FunctionInterval interval = readFunctionInterval();
+  for (auto _ : state) {
+    FunctionEvaluator evaluator(functionData, engine());
+    for (int i = 0; i <= 500; ++i) benchmark::DoNotOptimize(evaluator.evaluate(0.0 + i * (5.0 / 500)));
+    benchmark::DoNotOptimize(computeSums(evaluator, interval, nullptr).SumU);
+  }
+  state.counters["evaluations"] = 501 + 362;
+}
+BENCHMARK(BM_DefaultDrawPassEvaluations)->Unit(benchmark::kMicrosecond);
+
 void BM_SumsForN(benchmark::State& state) {
   initFunctionData();
   functionData[kFdSteps] = makeEntry(functionData[kFdSteps].name,
