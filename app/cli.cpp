@@ -5,9 +5,11 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "app/pass_report.h"
 #include "app/cli_convergence.h"
+#include "app/cli_edits.h"
+#include "app/pass_report.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "expr/engine.h"
@@ -75,38 +77,6 @@ int runEval(int argc, char** argv, std::FILE* out) {
   return allAccepted ? 0 : 1;
 }
 
-// One --fdata or --gdata edit, checked before anything is changed.
-struct RecordEdit {
-  DataEntry* entry;
-  const char* value;
-};
-
-// Checks "NAME=VALUE" against a record; on success fills edit.
-bool parseEdit(const char* option, const char* argument, DataEntry* record, int entries,
-               RecordEdit& edit, std::FILE* err) {
-  const char* equals = std::strchr(argument, '=');
-  if (!equals) {
-    std::fprintf(err, "tavex: %s needs NAME=VALUE, got '%s'\n", option, argument);
-    return false;
-  }
-  const std::string_view name(argument, static_cast<size_t>(equals - argument));
-  const int index = findEntry(record, entries, name);
-  if (index < 0) {
-    std::fprintf(err, "tavex: %s: unknown name '%.*s'\n", option, static_cast<int>(name.size()),
-                 name.data());
-    return false;
-  }
-  // The value must fit the entry's value field whole.
-  const size_t room = DataEntry::kValueSize - 1;
-  if (std::strlen(equals + 1) > room) {
-    std::fprintf(err, "tavex: %s %.*s: value longer than %zu characters\n", option,
-                 static_cast<int>(name.size()), name.data(), room);
-    return false;
-  }
-  edit = RecordEdit{&record[index], equals + 1};
-  return true;
-}
-
 // A whole argument as a number, for --probe.
 bool parseNumber(const char* text, double& value) {
   std::string_view s(text);
@@ -166,8 +136,7 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
   const char* renderPath = nullptr;
   int width = 800, height = 600;
   bool sizeGiven = false;
-  RecordEdit edits[64];
-  int editCount = 0;
+  std::vector<RecordEdit> edits;
   auto setMode = [&](Mode m, const char* option) {
     if (mode != Mode::None) {
       std::fprintf(err, "tavex: %s: give one of --sums, --probe and --render, once\n", option);
@@ -185,13 +154,11 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "tavex: %s needs NAME=VALUE\n", a);
         return 2;
       }
-      if (editCount == static_cast<int>(sizeof edits / sizeof edits[0])) {
-        std::fputs("tavex: too many data edits\n", err);
-        return 2;
-      }
+      RecordEdit edit{};
       if (!parseEdit(a, argv[++i], isFdata ? functionData : graphData,
-                     isFdata ? kFunctionDataEntries : kGraphDataEntries, edits[editCount++], err))
+                     isFdata ? kFunctionDataEntries : kGraphDataEntries, edit, err))
         return 2;
+      edits.push_back(edit);
     } else if (std::strcmp(a, "--sums") == 0) {
       if (!setMode(Mode::Sums, a)) return 2;
     } else if (std::strcmp(a, "--probe") == 0) {
@@ -233,11 +200,7 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fputs("tavex: --size goes with --render\n", err);
     return 2;
   }
-  for (int k = 0; k < editCount; ++k) {
-    char line[DataEntry::kLineSize];
-    std::snprintf(line, sizeof line, "%s = %s", edits[k].entry->name, edits[k].value);
-    acceptLine(*edits[k].entry, line);
-  }
+  applyEdits(edits);
 
   const PlotContext context{.engine = programEngine()};
   PassResult pass;

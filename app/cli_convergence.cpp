@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/cli_edits.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "plot/convergence.h"
@@ -15,36 +16,6 @@
 namespace tavex {
 
 namespace {
-
-struct Edit {
-  DataEntry* entry;
-  const char* value;
-};
-
-// "NAME=VALUE" for one of record's entries; the value must fit the entry's
-// value field whole, or the function would silently change.
-bool parseEdit(const char* option, const char* argument, DataEntry* record, int entries,
-               Edit& edit, std::FILE* err) {
-  const char* equals = std::strchr(argument, '=');
-  if (equals == nullptr) {
-    std::fprintf(err, "tavex: %s needs NAME=VALUE, got '%s'\n", option, argument);
-    return false;
-  }
-  const std::string_view name(argument, static_cast<size_t>(equals - argument));
-  const int index = findEntry(record, entries, name);
-  if (index < 0) {
-    std::fprintf(err, "tavex: %s: unknown name '%.*s'\n", option, static_cast<int>(name.size()),
-                 name.data());
-    return false;
-  }
-  if (std::strlen(equals + 1) > DataEntry::kValueSize - 1) {
-    std::fprintf(err, "tavex: %s %.*s: value longer than %d characters\n", option,
-                 static_cast<int>(name.size()), name.data(), DataEntry::kValueSize - 1);
-    return false;
-  }
-  edit = Edit{&record[index], equals + 1};
-  return true;
-}
 
 // A whole number from 1 to LLONG_MAX.
 bool parseLimit(const char* text, long long& limit) {
@@ -61,7 +32,7 @@ void note(std::FILE* err, const std::string& text) { std::fprintf(err, "tavex: %
 int runConvergence(int argc, char** argv, std::FILE* out, std::FILE* err) {
   long long limit = 0;
   bool limitGiven = false;
-  std::vector<Edit> edits;
+  std::vector<RecordEdit> edits;
   for (int i = 2; i < argc; ++i) {
     const char* a = argv[i];
     const bool hasArgument = i + 1 < argc;
@@ -71,7 +42,7 @@ int runConvergence(int argc, char** argv, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "tavex: %s needs NAME=VALUE\n", a);
         return 2;
       }
-      Edit edit{};
+      RecordEdit edit{};
       if (!parseEdit(a, argv[++i], isFdata ? functionData : graphData,
                      isFdata ? kFunctionDataEntries : kGraphDataEntries, edit, err))
         return 2;
@@ -90,11 +61,7 @@ int runConvergence(int argc, char** argv, std::FILE* out, std::FILE* err) {
       return 2;
     }
   }
-  for (const Edit& edit : edits) {
-    char line[DataEntry::kLineSize];
-    std::snprintf(line, sizeof line, "%s = %s", edit.entry->name, edit.value);
-    acceptLine(*edit.entry, line);
-  }
+  applyEdits(edits);
   for (const std::string& warning : entryWarnings(functionData, graphData))
     note(err, "warning: " + warning);
 
