@@ -9,7 +9,7 @@ namespace tavex {
 
 namespace {
 
-constexpr std::uint64_t kScale = 100000000000000ull;  // 10^14
+constexpr std::uint64_t kScale = kFixed14Scale;
 constexpr double kFastLimit = 65536.0;                // keeps value * 10^14 below 2^63
 
 constexpr char kDigitPairs[] =
@@ -28,21 +28,7 @@ int formatFixed14(char* out, double value) {
     return std::snprintf(out, kFixed14MaxLength + 1, "%18.14f", value);
   }
 
-  // value = mantissa * 2^-shift exactly; below 2^16 the shift is at least 37.
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-  const int shift = biased == 0 ? 1074 : 1075 - biased;
-
-  // q = magnitude * 10^14 rounded to nearest, ties to even, as printf rounds.
-  std::uint64_t q = 0;
-  if (shift < 128) {  // otherwise the product (< 2^100) lies below half a unit
-    using U128 = unsigned __int128;
-    const U128 product = static_cast<U128>(mantissa) * kScale;
-    q = static_cast<std::uint64_t>(product >> shift);
-    const U128 remainder = product & ((U128{1} << shift) - 1);
-    const U128 half = U128{1} << (shift - 1);
-    if (remainder > half || (remainder == half && (q & 1) != 0)) ++q;
-  }
+  const std::uint64_t q = scaledFixed14(value);
 
   // Digits right to left into a scratch area, then padded to 18 characters.
   char scratch[32];

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "expr/arithmetic.h"
+#include "expr/fixed_format.h"
 #include "expr/parser.h"
 #include "expr/tape_recorder.h"
 
@@ -19,25 +20,12 @@ namespace pt = parser_tables;
 using detail::truth;
 
 bool readAbscissa(double x, AbscissaDigits& out) {
-  // The same exact reading as formatFixed14: x = mantissa * 2^-shift, and
-  // q = |x| * 10^14 rounded to nearest, ties to even, as printf rounds.
+  // The same exact reading as formatFixed14.
   const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  const double magnitude = std::fabs(x);
-  if (biased == 0x7FF || !(magnitude < 65536.0)) return false;
-  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-  const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-  const int shift = biased == 0 ? 1074 : 1075 - biased;
-  constexpr std::uint64_t kScale = 100000000000000ull;  // 10^14
-  std::uint64_t q = 0;
-  if (shift < 128) {
-    using U128 = unsigned __int128;
-    const U128 product = static_cast<U128>(mantissa) * kScale;
-    q = static_cast<std::uint64_t>(product >> shift);
-    const U128 remainder = product & ((U128{1} << shift) - 1);
-    const U128 half = U128{1} << (shift - 1);
-    if (remainder > half || (remainder == half && (q & 1) != 0)) ++q;
-  }
+  if (biased == 0x7FF || !(std::fabs(x) < 65536.0)) return false;
+  constexpr std::uint64_t kScale = kFixed14Scale;
+  const std::uint64_t q = scaledFixed14(x);
   out.negative = (bits >> 63) != 0;
   out.integerPart = q / kScale;
   out.decimals = q % kScale;
