@@ -147,19 +147,11 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
   };
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
-    const bool isFdata = std::strcmp(a, "--fdata") == 0;
     const bool hasArgument = i + 1 < argc;
-    if (isFdata || std::strcmp(a, "--gdata") == 0) {
-      if (!hasArgument) {
-        std::fprintf(err, "tavex: %s needs NAME=VALUE\n", a);
-        return 2;
-      }
-      RecordEdit edit{};
-      if (!parseEdit(a, argv[++i], isFdata ? functionData : graphData,
-                     isFdata ? kFunctionDataEntries : kGraphDataEntries, edit, err))
-        return 2;
-      edits.push_back(edit);
-    } else if (std::strcmp(a, "--sums") == 0) {
+    const EditOption taken = takeEdit(argc, argv, i, edits, err);
+    if (taken == EditOption::Bad) return 2;
+    if (taken == EditOption::Taken) continue;
+    if (std::strcmp(a, "--sums") == 0) {
       if (!setMode(Mode::Sums, a)) return 2;
     } else if (std::strcmp(a, "--probe") == 0) {
       if (!setMode(Mode::Probe, a)) return 2;

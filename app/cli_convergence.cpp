@@ -36,18 +36,10 @@ int runConvergence(int argc, char** argv, std::FILE* out, std::FILE* err) {
   for (int i = 2; i < argc; ++i) {
     const char* a = argv[i];
     const bool hasArgument = i + 1 < argc;
-    const bool isFdata = std::strcmp(a, "--fdata") == 0;
-    if (isFdata || std::strcmp(a, "--gdata") == 0) {
-      if (!hasArgument) {
-        std::fprintf(err, "tavex: %s needs NAME=VALUE\n", a);
-        return 2;
-      }
-      RecordEdit edit{};
-      if (!parseEdit(a, argv[++i], isFdata ? functionData : graphData,
-                     isFdata ? kFunctionDataEntries : kGraphDataEntries, edit, err))
-        return 2;
-      edits.push_back(edit);
-    } else if (std::strcmp(a, "--upto") == 0 && !limitGiven) {
+    const EditOption taken = takeEdit(argc, argv, i, edits, err);
+    if (taken == EditOption::Bad) return 2;
+    if (taken == EditOption::Taken) continue;
+    if (std::strcmp(a, "--upto") == 0 && !limitGiven) {
       if (!hasArgument || !parseLimit(argv[i + 1], limit)) {
         std::fprintf(err, "tavex: --upto needs a whole number N from 1 to %lld%s%s%s\n", LLONG_MAX,
                      hasArgument ? ", got '" : "", hasArgument ? argv[i + 1] : "",

@@ -5,6 +5,8 @@
 
 namespace tavex {
 
+namespace {
+
 bool parseEdit(const char* option, const char* argument, DataEntry* record, int entries,
                RecordEdit& edit, std::FILE* err) {
   const char* equals = std::strchr(argument, '=');
@@ -27,6 +29,25 @@ bool parseEdit(const char* option, const char* argument, DataEntry* record, int 
   }
   edit = RecordEdit{&record[index], equals + 1};
   return true;
+}
+
+}  // namespace
+
+EditOption takeEdit(int argc, char** argv, int& i, std::vector<RecordEdit>& edits,
+                    std::FILE* err) {
+  const char* option = argv[i];
+  const bool isFdata = std::strcmp(option, "--fdata") == 0;
+  if (!isFdata && std::strcmp(option, "--gdata") != 0) return EditOption::NotAnEdit;
+  if (i + 1 >= argc) {
+    std::fprintf(err, "tavex: %s needs NAME=VALUE\n", option);
+    return EditOption::Bad;
+  }
+  RecordEdit edit{};
+  if (!parseEdit(option, argv[++i], isFdata ? functionData : graphData,
+                 isFdata ? kFunctionDataEntries : kGraphDataEntries, edit, err))
+    return EditOption::Bad;
+  edits.push_back(edit);
+  return EditOption::Taken;
 }
 
 void applyEdits(const std::vector<RecordEdit>& edits) {

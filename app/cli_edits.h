@@ -15,11 +15,14 @@ struct RecordEdit {
   const char* value;
 };
 
-// Checks "NAME=VALUE" against a record (a known name, a value that fits the
-// entry's value field whole, or the function would silently change); on
-// success fills edit, otherwise says why on err.
-bool parseEdit(const char* option, const char* argument, DataEntry* record, int entries,
-               RecordEdit& edit, std::FILE* err);
+enum class EditOption { NotAnEdit, Taken, Bad };
+
+// Takes argv[i] when it is --fdata or --gdata: checks its "NAME=VALUE" against
+// the record (a known name, a value that fits the entry's value field whole,
+// or the function would silently change), appends the edit and steps i past
+// the argument. Bad when the check fails, having said why on err.
+EditOption takeEdit(int argc, char** argv, int& i, std::vector<RecordEdit>& edits,
+                    std::FILE* err);
 
 // Writes each edit's line (name, " = ", value) through acceptLine, in order.
 void applyEdits(const std::vector<RecordEdit>& edits);
