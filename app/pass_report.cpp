@@ -2,33 +2,15 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 #include "data/records.h"
-#include "expr/engine.h"
+#include "expr/function_evaluator.h"
 
 namespace tavex {
 
 std::string passReportText(const PassReport& report) {
-  const EvaluationFailure& failure = report.firstFailure;
-  if (!failure.recorded) return {};
-
-  std::string entry = "x";
-  if (failure.entry > 0 && failure.entry < kFunctionDataEntries) {
-    const char* name = functionData[failure.entry].name;
-    size_t n = strnlen(name, DataEntry::kNameSize);
-    while (n > 0 && name[n - 1] == ' ') --n;
-    entry.assign(name, n);
-  }
-  const size_t messageLength = strnlen(failure.message, sizeof failure.message);
-  std::string text = entry + ": ";
-  if (messageLength == 0) {
-    text += statusName(failure.status);
-  } else {
-    text.append(failure.message, messageLength);
-  }
-  if (failure.entryColumn > 0) text += " at column " + std::to_string(failure.entryColumn);
-  return text;
+  if (!report.firstFailure.recorded) return {};
+  return failureCause(report.firstFailure, functionData);
 }
 
 std::string passFailureLine(const PassReport& report) {

@@ -27,6 +27,22 @@ char* appendLine(char* to, const DataEntry& entry) {
 
 }  // namespace
 
+std::string failureCause(const EvaluationFailure& failure, const DataEntry* record) {
+  std::string text = "x";
+  if (failure.entry > 0 && failure.entry < kFunctionDataEntries) {
+    const char* name = record[failure.entry].name;
+    size_t n = strnlen(name, DataEntry::kNameSize);
+    while (n > 0 && name[n - 1] == ' ') --n;
+    text.assign(name, n);
+  }
+  text += ": ";
+  const size_t length = strnlen(failure.message, sizeof failure.message);
+  if (length == 0) text += statusName(failure.status);
+  else text.append(failure.message, length);
+  if (failure.entryColumn > 0) text += " at column " + std::to_string(failure.entryColumn);
+  return text;
+}
+
 FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDataEntries],
                                      ExpressionEngine& engine)
     : functionData_(functionData),

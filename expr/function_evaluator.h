@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "data/records.h"
 #include "expr/engine.h"
@@ -29,6 +30,10 @@ struct EvaluationFailure {
   int entry = 0;
   int entryColumn = 0;
 };
+
+// What failed and where, for a status line: "<entry name or x>: <message or
+// status name>", then " at column N" when the column is known.
+std::string failureCause(const EvaluationFailure& failure, const DataEntry* record);
 
 // Watches the evaluations of a long pass. Told every so many evaluations how
 // many were made before the next; it may end the pass there by throwing, and

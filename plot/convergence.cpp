@@ -241,18 +241,9 @@ ReferenceValue referenceIntegral(FunctionEvaluator& evaluator, double a, double 
 }
 
 std::string failureText(const EvaluationFailure& failure, const DataEntry* record) {
-  std::string entry = "x";
-  if (failure.entry > 0 && failure.entry < kFunctionDataEntries) {
-    const char* name = record[failure.entry].name;
-    size_t n = strnlen(name, DataEntry::kNameSize);
-    while (n > 0 && name[n - 1] == ' ') --n;
-    entry.assign(name, n);
-  }
-  const size_t length = strnlen(failure.message, sizeof failure.message);
-  std::string text = "f failed at x = " + format("%.5f", failure.x) + " (" + entry + ": ";
-  if (length == 0) text += statusName(failure.status);
-  else text.append(failure.message, length);
-  if (failure.entryColumn > 0) text += " at column " + std::to_string(failure.entryColumn);
+  std::string text = "f failed at x = " + format("%.5f", failure.x);
+  text += " (";
+  text += failureCause(failure, record);
   return text + ")";
 }
 
