@@ -78,9 +78,6 @@ inline constexpr auto kTwoChar = [] {
   return t;
 }();
 
-// Truth of a value: a NaN counts as false (zero).
-inline bool truth(double v) { return v < 0.0 || v > 0.0; }
-
 inline std::int32_t wrapInt(std::int64_t v) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(v)));
 }
@@ -263,7 +260,7 @@ class Parser {
         e_.pushNameChar(static_cast<char>(c));
         top.i += 1;
         break;
-      case pt::A_INTN: top.d = top.d * 10 + c - 48; break;
+      case pt::A_INTN: top.d = arithmetic::integerDigit(top.d, c); break;
       case pt::A_EXPON: top.i = wrapInt(static_cast<std::int64_t>(top.i) * 10 + (c - 48)); break;
       default: break;  // white space and comments carry no value
     }
@@ -281,7 +278,7 @@ class Parser {
     ValueCell v;
     switch (r.act) {
       case pt::A_NAME1: v.i = 1; break;
-      case pt::A_INT1: v.d = c - 48; break;
+      case pt::A_INT1: v.d = arithmetic::integerStart(c); break;
       case pt::A_EXPO1: v.i = c - 48; break;
       default: v.i = c; break;  // white space
     }
@@ -414,7 +411,7 @@ class Parser {
     while (!saving_ && pt::kAction[state_][term_] == again) {
       const int base = depth_ - 2;
       ValueCell value;
-      value.d = ((stackValue_[base].i - 48) + stackValue_[base + 1].d) * 0.1;
+      value.d = arithmetic::fractionDigit(stackValue_[base].i, stackValue_[base + 1].d);
       g = pt::kGoto[stackState_[base]][lhs];
       observer_.reduced(pt::kFractionRule, base, &stackValue_[base], value, ActionDetail{},
                         pt::gotoState(g));
@@ -439,16 +436,15 @@ class Parser {
       case pt::A_SUB_ASSIGN: r.d = assignWith<subtract>(v, d); break;
       case pt::A_MUL_ASSIGN: r.d = assignWith<multiply>(v, d); break;
       case pt::A_DIV_ASSIGN: r.d = assignWith<arithmetic::divide>(v, d); break;
-      case pt::A_COND: r.d = truth(v[0].d) ? v[2].d : v[4].d; break;
-      case pt::A_OR: r.d = (truth(v[0].d) || truth(v[2].d)) ? 1.0 : 0.0; break;
-      case pt::A_AND: r.d = (truth(v[0].d) && truth(v[2].d)) ? 1.0 : 0.0; break;
-      // With a NaN operand "==", ">" and ">=" give 1, "!=", "<" and "<=" give 0.
-      case pt::A_EQ: r.d = !(v[0].d < v[2].d || v[0].d > v[2].d) ? 1.0 : 0.0; break;
-      case pt::A_NE: r.d = (v[0].d < v[2].d || v[0].d > v[2].d) ? 1.0 : 0.0; break;
-      case pt::A_LT: r.d = v[0].d < v[2].d ? 1.0 : 0.0; break;
-      case pt::A_LE: r.d = v[0].d <= v[2].d ? 1.0 : 0.0; break;
-      case pt::A_GT: r.d = !(v[0].d <= v[2].d) ? 1.0 : 0.0; break;
-      case pt::A_GE: r.d = !(v[0].d < v[2].d) ? 1.0 : 0.0; break;
+      case pt::A_COND: r.d = arithmetic::select(v[0].d, v[2].d, v[4].d); break;
+      case pt::A_OR: r.d = arithmetic::logicalOr(v[0].d, v[2].d); break;
+      case pt::A_AND: r.d = arithmetic::logicalAnd(v[0].d, v[2].d); break;
+      case pt::A_EQ: r.d = arithmetic::equal(v[0].d, v[2].d); break;
+      case pt::A_NE: r.d = arithmetic::notEqual(v[0].d, v[2].d); break;
+      case pt::A_LT: r.d = arithmetic::less(v[0].d, v[2].d); break;
+      case pt::A_LE: r.d = arithmetic::lessEqual(v[0].d, v[2].d); break;
+      case pt::A_GT: r.d = arithmetic::greater(v[0].d, v[2].d); break;
+      case pt::A_GE: r.d = arithmetic::greaterEqual(v[0].d, v[2].d); break;
       case pt::A_ADD: r.d = add(v[0].d, v[2].d); break;
       case pt::A_SUB: r.d = subtract(v[0].d, v[2].d); break;
       case pt::A_MUL: r.d = multiply(v[0].d, v[2].d); break;
@@ -457,7 +453,7 @@ class Parser {
       case pt::A_VAR: r.d = variable(v[0].i, d); break;
       case pt::A_CALL: r.d = e_.callBuiltin(v[0].i, v[2].i, &d.builtin); break;
       case pt::A_NEG: r.d = -v[1].d; break;
-      case pt::A_NOT: r.d = truth(v[1].d) ? 0.0 : 1.0; break;
+      case pt::A_NOT: r.d = arithmetic::logicalNot(v[1].d); break;
       case pt::A_ARGS0: r.i = 0; break;
       case pt::A_ARG1: e_.pushArgument(v[0].d), r.i = 1; break;
       case pt::A_ARGN: e_.pushArgument(v[2].d), r.i = v[0].i + 1; break;
@@ -467,10 +463,10 @@ class Parser {
         r.d = v[0].d * std::pow(10.0, wrapInt(-static_cast<std::int64_t>(v[3].i)));
         break;
       case pt::A_INT_FRAC: r.d = v[0].d + v[2].d; break;
-      case pt::A_INT1: r.d = v[0].i - 48; break;
-      case pt::A_INTN: r.d = v[0].d * 10 + v[1].i - 48; break;
-      case pt::A_FRAC1: r.d = (v[0].i - 48) * 0.1; break;
-      case pt::A_FRACN: r.d = ((v[0].i - 48) + v[1].d) * 0.1; break;
+      case pt::A_INT1: r.d = arithmetic::integerStart(v[0].i); break;
+      case pt::A_INTN: r.d = arithmetic::integerDigit(v[0].d, v[1].i); break;
+      case pt::A_FRAC1: r.d = arithmetic::fractionStart(v[0].i); break;
+      case pt::A_FRACN: r.d = arithmetic::fractionDigit(v[0].i, v[1].d); break;
       case pt::A_EXPO1: r.i = v[0].i - 48; break;
       case pt::A_EXPON:
         r.i = wrapInt(static_cast<std::int64_t>(v[0].i) * 10 + (v[1].i - 48));

@@ -17,7 +17,8 @@
 namespace tavex {
 
 namespace pt = parser_tables;
-using detail::truth;
+using arithmetic::truth;
+namespace op = arithmetic;
 
 bool readAbscissa(double x, AbscissaDigits& out) {
   // The same exact reading as formatFixed14.
@@ -118,35 +119,35 @@ storeFixed:
   for (const Step* u = t + 1; u <= t + t->b; ++u) *u->cell = s[u->a];
   t += t->b;
   TAVEX_NEXT;
-add: s[t->dst] = arithmetic::add(s[t->a], s[t->b]); TAVEX_NEXT;
-subtract: s[t->dst] = arithmetic::subtract(s[t->a], s[t->b]); TAVEX_NEXT;
-multiply: s[t->dst] = arithmetic::multiply(s[t->a], s[t->b]); TAVEX_NEXT;
-divide: s[t->dst] = arithmetic::divide(s[t->a], s[t->b]); TAVEX_NEXT;
+add: s[t->dst] = op::add(s[t->a], s[t->b]); TAVEX_NEXT;
+subtract: s[t->dst] = op::subtract(s[t->a], s[t->b]); TAVEX_NEXT;
+multiply: s[t->dst] = op::multiply(s[t->a], s[t->b]); TAVEX_NEXT;
+divide: s[t->dst] = op::divide(s[t->a], s[t->b]); TAVEX_NEXT;
 checkedDivide:
   if (s[t->b] == 0.0) {
     s[t->dst] = s[t->a] / 1.0;
     return stop(e, stops_[t->c]);
   }
-  s[t->dst] = arithmetic::divide(s[t->a], s[t->b]);
+  s[t->dst] = op::divide(s[t->a], s[t->b]);
   TAVEX_NEXT;
 power: s[t->dst] = std::pow(s[t->a], s[t->b]); TAVEX_NEXT;
 negate: s[t->dst] = -s[t->a]; TAVEX_NEXT;
-logicalNot: s[t->dst] = truth(s[t->a]) ? 0.0 : 1.0; TAVEX_NEXT;
-logicalOr: s[t->dst] = (truth(s[t->a]) || truth(s[t->b])) ? 1.0 : 0.0; TAVEX_NEXT;
-logicalAnd: s[t->dst] = (truth(s[t->a]) && truth(s[t->b])) ? 1.0 : 0.0; TAVEX_NEXT;
-equal: s[t->dst] = !(s[t->a] < s[t->b] || s[t->a] > s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
-notEqual: s[t->dst] = (s[t->a] < s[t->b] || s[t->a] > s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
-less: s[t->dst] = s[t->a] < s[t->b] ? 1.0 : 0.0; TAVEX_NEXT;
-lessEqual: s[t->dst] = s[t->a] <= s[t->b] ? 1.0 : 0.0; TAVEX_NEXT;
-greater: s[t->dst] = !(s[t->a] <= s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
-greaterEqual: s[t->dst] = !(s[t->a] < s[t->b]) ? 1.0 : 0.0; TAVEX_NEXT;
-select: s[t->dst] = truth(s[t->a]) ? s[t->b] : s[t->c]; TAVEX_NEXT;
+logicalNot: s[t->dst] = op::logicalNot(s[t->a]); TAVEX_NEXT;
+logicalOr: s[t->dst] = op::logicalOr(s[t->a], s[t->b]); TAVEX_NEXT;
+logicalAnd: s[t->dst] = op::logicalAnd(s[t->a], s[t->b]); TAVEX_NEXT;
+equal: s[t->dst] = op::equal(s[t->a], s[t->b]); TAVEX_NEXT;
+notEqual: s[t->dst] = op::notEqual(s[t->a], s[t->b]); TAVEX_NEXT;
+less: s[t->dst] = op::less(s[t->a], s[t->b]); TAVEX_NEXT;
+lessEqual: s[t->dst] = op::lessEqual(s[t->a], s[t->b]); TAVEX_NEXT;
+greater: s[t->dst] = op::greater(s[t->a], s[t->b]); TAVEX_NEXT;
+greaterEqual: s[t->dst] = op::greaterEqual(s[t->a], s[t->b]); TAVEX_NEXT;
+select: s[t->dst] = op::select(s[t->a], s[t->b], s[t->c]); TAVEX_NEXT;
 call1: s[t->dst] = t->unary(s[t->a]); TAVEX_NEXT;
 call2: s[t->dst] = t->binary(s[t->a], s[t->b]); TAVEX_NEXT;
-integerStart: s[t->dst] = s[t->a] - 48; TAVEX_NEXT;
-integerDigit: s[t->dst] = s[t->a] * 10 + s[t->b] - 48; TAVEX_NEXT;
-fractionStart: s[t->dst] = (s[t->a] - 48) * 0.1; TAVEX_NEXT;
-fractionDigit: s[t->dst] = ((s[t->a] - 48) + s[t->b]) * 0.1; TAVEX_NEXT;
+integerStart: s[t->dst] = op::integerStart(s[t->a]); TAVEX_NEXT;
+integerDigit: s[t->dst] = op::integerDigit(s[t->a], s[t->b]); TAVEX_NEXT;
+fractionStart: s[t->dst] = op::fractionStart(s[t->a]); TAVEX_NEXT;
+fractionDigit: s[t->dst] = op::fractionDigit(s[t->a], s[t->b]); TAVEX_NEXT;
 // Digit by digit, (v * 10 + code) - 48 stays an exact integer below 2^53:
 // it is the integer part itself.
 integerRun: s[t->dst] = static_cast<double>(x.integerPart); TAVEX_NEXT;
@@ -176,9 +177,25 @@ void Tape::finishEngine(ExpressionEngine& e) const {
   if (end.status == ParseStatus::StackOverflow) [[unlikely]] e.stackOverflow();
 }
 
+namespace {
+
+template <double (*F)(double)>
+void eachLane(double* d, const double* a, int n) {
+  for (int k = 0; k < n; ++k) d[k] = F(a[k]);
+}
+template <double (*F)(double, double)>
+void eachLane(double* d, const double* a, const double* b, int n) {
+  for (int k = 0; k < n; ++k) d[k] = F(a[k], b[k]);
+}
+
+double negate(double a) { return -a; }
+double sum(double a, double b) { return a + b; }
+double power(double a, double b) { return std::pow(a, b); }
+
+}  // namespace
+
 // One operation for the first n lanes; false at a zero divisor.
 bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
-  using namespace arithmetic;
   double* d = lane(t.dst);
   const double* a = lane(t.a);
   const double* b = lane(t.b);
@@ -188,39 +205,33 @@ bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
     case Op::Store:
     case Op::StoreFixed:
     case Op::End: break;  // the last run's values are stored at the end
-    case Op::Add: for (int k = 0; k < n; ++k) d[k] = add(a[k], b[k]); break;
-    case Op::Subtract: for (int k = 0; k < n; ++k) d[k] = subtract(a[k], b[k]); break;
-    case Op::Multiply: for (int k = 0; k < n; ++k) d[k] = multiply(a[k], b[k]); break;
-    case Op::Divide: for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]); break;
+    case Op::Add: eachLane<op::add>(d, a, b, n); break;
+    case Op::Subtract: eachLane<op::subtract>(d, a, b, n); break;
+    case Op::Multiply: eachLane<op::multiply>(d, a, b, n); break;
+    case Op::Divide: eachLane<op::divide>(d, a, b, n); break;
     case Op::CheckedDivide:
       for (int k = 0; k < n; ++k)
         if (b[k] == 0.0) return false;
-      for (int k = 0; k < n; ++k) d[k] = arithmetic::divide(a[k], b[k]);
+      eachLane<op::divide>(d, a, b, n);
       break;
-    case Op::Power: for (int k = 0; k < n; ++k) d[k] = std::pow(a[k], b[k]); break;
-    case Op::Negate: for (int k = 0; k < n; ++k) d[k] = -a[k]; break;
-    case Op::Not: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? 0.0 : 1.0; break;
-    case Op::Or: for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) || truth(b[k])) ? 1.0 : 0.0; break;
-    case Op::And:
-      for (int k = 0; k < n; ++k) d[k] = (truth(a[k]) && truth(b[k])) ? 1.0 : 0.0;
-      break;
-    case Op::Equal:
-      for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
-      break;
-    case Op::NotEqual:
-      for (int k = 0; k < n; ++k) d[k] = (a[k] < b[k] || a[k] > b[k]) ? 1.0 : 0.0;
-      break;
-    case Op::Less: for (int k = 0; k < n; ++k) d[k] = a[k] < b[k] ? 1.0 : 0.0; break;
-    case Op::LessEqual: for (int k = 0; k < n; ++k) d[k] = a[k] <= b[k] ? 1.0 : 0.0; break;
-    case Op::Greater: for (int k = 0; k < n; ++k) d[k] = !(a[k] <= b[k]) ? 1.0 : 0.0; break;
-    case Op::GreaterEqual: for (int k = 0; k < n; ++k) d[k] = !(a[k] < b[k]) ? 1.0 : 0.0; break;
-    case Op::Select: for (int k = 0; k < n; ++k) d[k] = truth(a[k]) ? b[k] : c[k]; break;
+    case Op::Power: eachLane<power>(d, a, b, n); break;
+    case Op::Negate: eachLane<negate>(d, a, n); break;
+    case Op::Not: eachLane<op::logicalNot>(d, a, n); break;
+    case Op::Or: eachLane<op::logicalOr>(d, a, b, n); break;
+    case Op::And: eachLane<op::logicalAnd>(d, a, b, n); break;
+    case Op::Equal: eachLane<op::equal>(d, a, b, n); break;
+    case Op::NotEqual: eachLane<op::notEqual>(d, a, b, n); break;
+    case Op::Less: eachLane<op::less>(d, a, b, n); break;
+    case Op::LessEqual: eachLane<op::lessEqual>(d, a, b, n); break;
+    case Op::Greater: eachLane<op::greater>(d, a, b, n); break;
+    case Op::GreaterEqual: eachLane<op::greaterEqual>(d, a, b, n); break;
+    case Op::Select: for (int k = 0; k < n; ++k) d[k] = op::select(a[k], b[k], c[k]); break;
     case Op::Call1: for (int k = 0; k < n; ++k) d[k] = t.unary(a[k]); break;
     case Op::Call2: for (int k = 0; k < n; ++k) d[k] = t.binary(a[k], b[k]); break;
-    case Op::IntegerStart: for (int k = 0; k < n; ++k) d[k] = a[k] - 48; break;
-    case Op::IntegerDigit: for (int k = 0; k < n; ++k) d[k] = a[k] * 10 + b[k] - 48; break;
-    case Op::FractionStart: for (int k = 0; k < n; ++k) d[k] = (a[k] - 48) * 0.1; break;
-    case Op::FractionDigit: for (int k = 0; k < n; ++k) d[k] = ((a[k] - 48) + b[k]) * 0.1; break;
+    case Op::IntegerStart: eachLane<op::integerStart>(d, a, n); break;
+    case Op::IntegerDigit: eachLane<op::integerDigit>(d, a, b, n); break;
+    case Op::FractionStart: eachLane<op::fractionStart>(d, a, n); break;
+    case Op::FractionDigit: eachLane<op::fractionDigit>(d, a, b, n); break;
     case Op::IntegerRun:
       for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart);
       break;
@@ -228,7 +239,7 @@ bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
       for (int k = 0; k < n; ++k)
         d[k] = xs[k].fraction >= 0.0 ? xs[k].fraction : fractionValue(xs[k].decimals);
       break;
-    case Op::Sum: for (int k = 0; k < n; ++k) d[k] = a[k] + b[k]; break;
+    case Op::Sum: eachLane<sum>(d, a, b, n); break;
   }
   return true;
 }
