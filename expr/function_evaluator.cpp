@@ -54,10 +54,7 @@ FunctionEvaluator::FunctionEvaluator(const DataEntry (&functionData)[kFunctionDa
 
 double FunctionEvaluator::evaluate(double x) {
   clearUpperVectorState();
-  if (monitor_ != nullptr && --monitorCountdown_ == 0) {
-    monitorCountdown_ = monitorEvery_;
-    monitor_->beforeEvaluation(evaluationCount_);
-  }
+  tellMonitor(1);
   ++evaluationCount_;
   if (!std::isfinite(x)) {
     // "x = nan" or "x = inf" is no number of the language; do not run it.
@@ -104,18 +101,11 @@ int FunctionEvaluator::replayRun(const double* xs, double* fs, int count) {
       break;
   }
   if (n < kFewest) return 0;
-  if (recordsVersion != linesVersion_) {
-    if (!linesUnchanged()) snapshotLines();
-    linesVersion_ = recordsVersion;
-  }
-  ShapeTape& shape = tapes_[digits[0].negative ? 1 : 0][digits[0].integerDigits - 1];
+  ShapeTape& shape = shapeOf(digits[0]);
   const SymbolTable& table = engine_.symbolTable();
   if (!shape.tape || shape.tableCount != table.count || !shape.tape->batchable()) return 0;
   // The monitor hears of the run before it, as of the evaluations in it.
-  if (monitor_ != nullptr && (monitorCountdown_ -= n) <= 0) {
-    monitorCountdown_ = monitorEvery_;
-    monitor_->beforeEvaluation(evaluationCount_);
-  }
+  tellMonitor(n);
   clearUpperVectorState();
   for (int k = 0; k < n; ++k) digits[k].fraction = fractionValue(digits[k].decimals);
   if (!shape.tape->replayMany(engine_, digits, n, &table.entries[table.count - 1].value, fs))
@@ -156,12 +146,25 @@ ParseStatus FunctionEvaluator::runComposed(double x) {
   return engine_.runText(textBuffer_);
 }
 
-ParseStatus FunctionEvaluator::runFast(double x, const AbscissaDigits& digits) {
+// The tape of digits' shape, all tapes forgotten first if the lines changed
+// since they were recorded.
+FunctionEvaluator::ShapeTape& FunctionEvaluator::shapeOf(const AbscissaDigits& digits) {
   if (recordsVersion != linesVersion_) {
     if (!linesUnchanged()) snapshotLines();
     linesVersion_ = recordsVersion;
   }
-  ShapeTape& shape = tapes_[digits.negative ? 1 : 0][digits.integerDigits - 1];
+  return tapes_[digits.negative ? 1 : 0][digits.integerDigits - 1];
+}
+
+// Counts down count evaluations; the monitor hears when the count runs out.
+void FunctionEvaluator::tellMonitor(int count) {
+  if (monitor_ == nullptr || (monitorCountdown_ -= count) > 0) return;
+  monitorCountdown_ = monitorEvery_;
+  monitor_->beforeEvaluation(evaluationCount_);
+}
+
+ParseStatus FunctionEvaluator::runFast(double x, const AbscissaDigits& digits) {
+  ShapeTape& shape = shapeOf(digits);
   if (shape.tape && shape.tableCount == engine_.symbolTable().count) {
     lastX_ = x;
     textStale_ = true;

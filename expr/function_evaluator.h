@@ -116,6 +116,9 @@ class FunctionEvaluator {
   void locateFailure(EvaluationFailure& failure) const;
   ParseStatus runComposed(double x);
   ParseStatus runFast(double x, const AbscissaDigits& digits);
+  int replayRun(const double* xs, double* fs, int count);
+  ShapeTape& shapeOf(const AbscissaDigits& digits);
+  void tellMonitor(int count);
   void compose(double x) const;
   bool linesUnchanged() const;
   void snapshotLines();
@@ -137,7 +140,6 @@ class FunctionEvaluator {
   std::int64_t failureCount_ = 0;
   std::int64_t evaluationCount_ = 0;
   std::int64_t replayCount_ = 0;
-  int replayRun(const double* xs, double* fs, int count);
   EvaluationMonitor* monitor_ = nullptr;
   int monitorEvery_ = 64;
   int monitorCountdown_ = 1;
