@@ -23,31 +23,24 @@ struct PageLayout {
   Panel probe;
 };
 
-constexpr Panel kFunctionPanel{.leftPct = 10, .rightPct = 60, .bottomPct = 81, .topPct = 90,
-                               .brushIndex = 3, .framePenIndex = 2, .penIndex = 1,
-                               .textColourIndex = 1};
-constexpr Panel kProbePanel{.leftPct = 62, .rightPct = 98, .bottomPct = 75, .topPct = 90,
-                            .brushIndex = 4, .framePenIndex = 12, .penIndex = 1,
-                            .textColourIndex = 1};
-
 constexpr PageLayout kScreenLayout{
     .graph = {.leftPct = 10, .rightPct = 60, .bottomPct = 20, .topPct = 78, .brushIndex = 2,
               .framePenIndex = 2, .penIndex = 1, .textColourIndex = 1},
     .data = {.leftPct = 62, .rightPct = 98, .bottomPct = 15, .topPct = 72, .brushIndex = 4,
              .framePenIndex = 12, .penIndex = 2, .textColourIndex = 2},
-    .function = kFunctionPanel,
-    .probe = kProbePanel,
+    .function = {.leftPct = 10, .rightPct = 60, .bottomPct = 81, .topPct = 90, .brushIndex = 3,
+                 .framePenIndex = 2, .penIndex = 1, .textColourIndex = 1},
+    .probe = {.leftPct = 62, .rightPct = 98, .bottomPct = 75, .topPct = 90, .brushIndex = 4,
+              .framePenIndex = 12, .penIndex = 1, .textColourIndex = 1},
 };
 
 // Paper raises the bottoms of the graph and the data panel.
-constexpr PageLayout kPaperLayout{
-    .graph = {.leftPct = 10, .rightPct = 60, .bottomPct = 35, .topPct = 78, .brushIndex = 2,
-              .framePenIndex = 2, .penIndex = 1, .textColourIndex = 1},
-    .data = {.leftPct = 62, .rightPct = 98, .bottomPct = 30, .topPct = 72, .brushIndex = 4,
-             .framePenIndex = 12, .penIndex = 2, .textColourIndex = 2},
-    .function = kFunctionPanel,
-    .probe = kProbePanel,
-};
+constexpr PageLayout kPaperLayout = [] {
+  PageLayout paper = kScreenLayout;
+  paper.graph.bottomPct = 35;
+  paper.data.bottomPct = 30;
+  return paper;
+}();
 
 // Pens of the plot proper.
 constexpr int kGridPen = 10;
@@ -166,6 +159,35 @@ struct RecordsCopy {
   }
 };
 
+// A part of a draw pass, as progress and cancellation name it.
+struct DrawPassPart {
+  const char* name;
+  const char* unit;
+  long long evaluations;  // of f in this part
+  long long units;        // its points, panels or steps
+  // Evaluations per unit; 0 for the rectangle walk, whose first two
+  // evaluations make step 1.
+  int perUnit;
+};
+struct DrawPassParts {
+  DrawPassPart part[5];
+  int count = 0;
+};
+
+// The parts of a draw pass in the order they evaluate f.
+DrawPassParts drawPassParts(int curveSegments, const FunctionInterval& interval) {
+  DrawPassParts parts;
+  const long long curve = std::max(curveSegments, 0) + 1;
+  parts.part[parts.count++] = {"the curve", "point", curve, curve, 1};
+  if (!sumsWanted(interval)) return parts;
+  const long long n = interval.n;
+  parts.part[parts.count++] = {"Exact", "panel", kExactPanels * 10, kExactPanels, 10};
+  if (simpsonShown(interval)) parts.part[parts.count++] = {"SumS", "point", n + 1, n + 1, 1};
+  parts.part[parts.count++] = {"SumM and SumT", "step", 3 * n, n, 3};
+  parts.part[parts.count++] = {"SumU and SumL", "step", n + 1, n, 0};
+  return parts;
+}
+
 // One call of plot: what it works with, and the result it fills in.
 class Pass : public EvaluationMonitor {
  public:
@@ -275,22 +297,16 @@ void Pass::cancel() {
 
 // Where the evaluation numbered made (from 0) falls among the pass's parts.
 std::string Pass::stepAt(long long made) const {
-  auto at = [](const char* part, const char* unit, long long k, long long of) {
-    return std::string(part) + ", " + unit + " " + std::to_string(k) + " of " + std::to_string(of);
-  };
-  const long long curve = std::max(curveSegments_, 0) + 1;
-  if (made < curve) return at("the curve", "point", made + 1, curve);
-  made -= curve;
-  const long long n = interval_.n;
-  if (made < kExactPanels * 10) return at("Exact", "panel", made / 10 + 1, kExactPanels);
-  made -= kExactPanels * 10;
-  if (simpsonShown(interval_)) {
-    if (made < n + 1) return at("SumS", "point", made + 1, n + 1);
-    made -= n + 1;
+  const DrawPassParts parts = drawPassParts(curveSegments_, interval_);
+  for (int i = 0;; ++i) {
+    const DrawPassPart& part = parts.part[i];
+    if (made < part.evaluations || i == parts.count - 1) {
+      const long long unit = part.perUnit > 0 ? made / part.perUnit + 1 : std::max(made, 1LL);
+      return std::string(part.name) + ", " + part.unit + " " + std::to_string(unit) + " of " +
+             std::to_string(part.units);
+    }
+    made -= part.evaluations;
   }
-  if (made < 3 * n) return at("SumM and SumT", "step", made / 3 + 1, n);
-  made -= 3 * n;
-  return at("SumU and SumL", "step", std::max(made, 1LL), n);
 }
 
 PassResult Pass::finish(int probe) {
@@ -408,11 +424,9 @@ void printLine(GraphFrame& frame, const char* format, ...) {
 }
 
 long long drawPassEvaluations(int curveSegments, const FunctionInterval& interval) {
-  long long total = std::max(curveSegments, 0) + 1;
-  if (!sumsWanted(interval)) return total;
-  const long long n = interval.n;
-  total += kExactPanels * 10 + 3 * n + (n + 1);
-  if (simpsonShown(interval)) total += n + 1;
+  const DrawPassParts parts = drawPassParts(curveSegments, interval);
+  long long total = 0;
+  for (int i = 0; i < parts.count; ++i) total += parts.part[i].evaluations;
   return total;
 }
 
