@@ -132,11 +132,9 @@ std::string entryNumber(double value) {
 }
 
 GraphFit fitGraph(const PlotContext& context, PassResult& pass) {
-  DataEntry function[kFunctionDataEntries];
-  DataEntry graph[kGraphDataEntries];
-  std::copy_n(context.functionRecord ? context.functionRecord : functionData, kFunctionDataEntries,
-              function);
-  std::copy_n(context.graphRecord ? context.graphRecord : graphData, kGraphDataEntries, graph);
+  const PassRecords records(context);
+  const auto& function = records.function;
+  const auto& graph = records.graph;
   pass = PassResult{};
   pass.ran = true;
   pass.probeEnabled = context.probeEnabled;

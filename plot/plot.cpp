@@ -149,16 +149,6 @@ void writeDataPanel(GraphFrame& frame, const PageLayout& layout, const DataEntry
   }
 }
 
-// The records as a pass found them when it started.
-struct RecordsCopy {
-  DataEntry function[kFunctionDataEntries];
-  DataEntry graph[kGraphDataEntries];
-  RecordsCopy(const DataEntry* functionRecord, const DataEntry* graphRecord) {
-    std::copy_n(functionRecord, kFunctionDataEntries, function);
-    std::copy_n(graphRecord, kGraphDataEntries, graph);
-  }
-};
-
 // A part of a draw pass, as progress and cancellation name it.
 struct DrawPassPart {
   const char* name;
@@ -196,8 +186,7 @@ class Pass : public EvaluationMonitor {
         frame_(frame),
         toPrinter_(toPrinter),
         layout_(toPrinter == kToPrinter ? kPaperLayout : kScreenLayout),
-        records_(context.functionRecord ? context.functionRecord : functionData,
-                 context.graphRecord ? context.graphRecord : graphData),
+        records_(context),
         interval_(readFunctionInterval(records_.function)),
         evaluator_(records_.function, context.engine) {
     result_.probeEnabled = context.probeEnabled;
@@ -220,7 +209,7 @@ class Pass : public EvaluationMonitor {
   GraphFrame& frame_;
   const int toPrinter_;
   const PageLayout& layout_;
-  const RecordsCopy records_;
+  const PassRecords records_;
   const FunctionInterval interval_;
   FunctionEvaluator evaluator_;
   int curveSegments_ = 0;
@@ -331,6 +320,12 @@ std::string fixed5(const char* label, double value) {
 }
 
 }  // namespace
+
+PassRecords::PassRecords(const PlotContext& context) {
+  std::copy_n(context.functionRecord ? context.functionRecord : functionData, kFunctionDataEntries,
+              function);
+  std::copy_n(context.graphRecord ? context.graphRecord : graphData, kGraphDataEntries, graph);
+}
 
 void PanelText::add(const char* text) {
   if (count >= kMaxLines) return;

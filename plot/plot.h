@@ -83,6 +83,14 @@ struct PlotContext {
   const DataEntry* graphRecord = nullptr;
 };
 
+// The records a pass reads, copied as they stand when it starts: the
+// context's, or the program's functionData and graphData.
+struct PassRecords {
+  DataEntry function[kFunctionDataEntries];
+  DataEntry graph[kGraphDataEntries];
+  explicit PassRecords(const PlotContext& context);
+};
+
 // What the evaluations of f in a pass came to: firstFailure.recorded is
 // false when every evaluation was accepted.
 struct PassReport {
