@@ -4,7 +4,7 @@
 #include <clocale>
 #include <cstdio>
 
-#include "app/cli.h"
+#include "session/cli.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "platform/qt_print_service.h"

@@ -13,7 +13,7 @@
 
 #include "app/commands.h"
 #include "app/pass_runner.h"
-#include "app/pass_report.h"
+#include "session/pass_report.h"
 #include "app/shell_globals.h"
 #include "platform/child_window.h"
 #include "platform/image_window.h"

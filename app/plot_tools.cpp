@@ -27,7 +27,7 @@
 #include "app/commands.h"
 #include "app/main_window.h"
 #include "app/pass_runner.h"
-#include "app/plot_status.h"
+#include "session/plot_status.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
