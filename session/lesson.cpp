@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "session/plot_tools.h"
+
 namespace tavex {
 
 namespace {
@@ -330,7 +332,7 @@ void applyLesson(const Lesson& lesson, DataEntry* functionRecord, DataEntry* gra
     for (int i = 1; i < kSections[s].entries; ++i) {
       // As a data box composes it: the padded name, " = ", the value.
       const std::string line = std::string(records[s][i].name) + " = " + valuesOf(lesson, s)[i];
-      acceptLine(records[s][i], line.c_str());
+      acceptProgramLine(records[s], i, line);
     }
   }
 }

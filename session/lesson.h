@@ -76,7 +76,8 @@ std::optional<Lesson> lessonOfRecords(const DataEntry* functionRecord,
 std::string lessonText(const Lesson& lesson);
 
 // Writes every listed entry through acceptLine, as a data box accepts a line
-// typed into it ("x1   = 2"). The engine's variables stay as they are.
+// typed into it ("x1   = 2"), and tells the front end's entry listener
+// (session/plot_tools.h). The engine's variables stay as they are.
 void applyLesson(const Lesson& lesson, DataEntry* functionRecord = functionData,
                  DataEntry* graphRecord = graphData);
 

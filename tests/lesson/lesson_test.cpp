@@ -9,6 +9,7 @@
 
 #include "data/records.h"
 #include "session/lesson.h"
+#include "session/open_lesson.h"
 
 namespace tavex {
 namespace {
@@ -218,6 +219,29 @@ TEST_F(LessonFile, SavingReplacesTheFileWholeOrLeavesIt) {
   EXPECT_FALSE(saveLessonFile(dir + "/no/such.tavex", functionData, graphData, error));
   EXPECT_EQ(error, "cannot write '" + dir + "/no/such.tavex': No such file or directory");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
+}
+
+TEST_F(LessonFile, TheOpenLessonIsTheLastOpenedOrSaved) {
+  const std::string path = write("open.tavex", "# tavex lesson 1\n[fdata]\nn = 7\n");
+  const std::string bad = write("bad.tavex", "# tavex lesson 2\n");
+  std::string error;
+  ASSERT_TRUE(openLessonFile(path, error)) << error;
+  EXPECT_EQ(openLesson().path, path);
+  EXPECT_EQ(openLesson().name, "open.tavex");
+  EXPECT_STREQ(functionData[kFdSteps].line, "n    = 7");
+  EXPECT_FALSE(openLessonFile(bad, error));
+  EXPECT_FALSE(saveLessonAs(dir + "/no/such.tavex", error));
+  EXPECT_EQ(openLesson().path, path);
+  ASSERT_TRUE(openExampleLesson(0, error)) << error;
+  EXPECT_EQ(openLesson().path, "");
+  EXPECT_EQ(openLesson().name, bundledLessons()[0].name);
+  EXPECT_STREQ(functionData[kFdSteps].line, "n    = 12");
+  EXPECT_FALSE(openExampleLesson(bundledLessons().size(), error));
+  ASSERT_TRUE(saveLessonAs(dir + "/saved.tavex", error)) << error;
+  EXPECT_EQ(openLesson().name, "saved.tavex");
+  forgetLesson();
+  initFunctionData();
+  initGraphData();
 }
 
 }  // namespace
