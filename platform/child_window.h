@@ -7,7 +7,10 @@
 // the window what they mean.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
+
+#include <vector>
 
 #include "platform/image_window.h"
 
@@ -18,7 +21,7 @@ class ChildWindow;
 enum class ChildMessage {
   Close,           // the user asks to close the window; a nonzero answer keeps it open
   Destroy,         // the window is going; sent once
-  Size,            // the client area was sized
+  Size,            // the client area was sized (by the user, or by the program from outside)
   Command,         // a control in the window notified: control, notification
   MouseMove,       // x, y in client coordinates
   LeftButtonDown,  // x, y in client coordinates
@@ -65,16 +68,21 @@ class ChildWindow final : public ImageWindow {
   void destroyWindow();
   bool destroyed() const { return destroyed_; }
 
-  // The status line below the client area: a text of its own, shown while
-  // it is not empty, and the progress of a long pass with a Cancel button.
-  // The window grows by the line's height while it shows, so that the
-  // client area and its picture keep their size.
+  // The status line along the bottom: a text of its own, shown while it is
+  // not empty, and the progress of a long pass with a Cancel button. A text
+  // too long for the line ends in "…" and shows whole as its tooltip. The
+  // window grows by the line's height while it shows, so that the client
+  // area and its picture keep their size; a window that is maximised, was
+  // sized by the user or has no room below keeps its size, and the line
+  // covers the bottom of the picture instead.
   void setStatusText(const QString& text);
-  QString statusText() const;
+  QString statusText() const;  // the whole text
   void showProgress(double fraction, const QString& text);
   void endProgress();
   bool progressShown() const;
   QWidget* cancelControl() const;
+  // The line itself, or null before it was first needed.
+  QWidget* statusLine() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -84,14 +92,33 @@ class ChildWindow final : public ImageWindow {
   void mousePressEvent(QMouseEvent* event) override;
 
  private:
+  // Who a resize came from: the window itself, for its status line, or the
+  // window system answering late a size the program asked for (the picture
+  // stays); the program from outside; the user or the window manager.
+  enum class Resize { Own, Program, User };
+  Resize resizeSource(const QResizeEvent& event);
   void sendDestroy();
   void fitStatusLine();
+  bool mayGrow(int line) const;
+  void resizeForLine(int height);
+  void placeStatusLine();
   // Tells the window system that the owner's window owns this one.
   void markOwned();
 
   ChildProcedure procedure_;
   bool destroyed_ = false;
   StatusLine* status_ = nullptr;  // made when first needed
+  int lineRoom_ = 0;              // rows the window grew by for its status line
+  bool ownResize_ = false;        // resizing for the status line right now
+  bool userSized_ = false;        // sized by the user or the window manager
+  // Sizes the program asked for, with the time it asked: the window system
+  // answers each late, and an answer that matches one is not the user's.
+  struct Asked {
+    QSize size;
+    qint64 at;
+  };
+  std::vector<Asked> asked_;
+  QElapsedTimer clock_;
 };
 
 }  // namespace tavex

@@ -1,0 +1,130 @@
+// The child windows under a real window manager (openbox on Xvfb), which
+// answers resizes late: the status line coming and going, maximised and
+// user-sized windows.
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
+
+#include "tests/gui/gui_support.h"
+#include "tests/gui_wm/window_system.h"
+
+// Rectangles in failure messages.
+inline void PrintTo(const QRect& r, std::ostream* out) {
+  *out << r.width() << "x" << r.height() << " at (" << r.x() << ", " << r.y() << ")";
+}
+
+namespace tavex::testing {
+namespace {
+
+void pressKey(QWidget* window, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(window, &press);
+}
+
+class WindowManager : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_TRUE(waitUntil([this] { return wmState(main.get()) == 1; }));
+  }
+  // A plot window as "&Screen" opens it, once it shows.
+  ChildWindow* openFreshPlot() {
+    command(kScreenCommand);
+    EXPECT_TRUE(waitUntil([] { return wmState(plotWindow) == 1; }));
+    EXPECT_TRUE(settle());
+    return plotWindow;
+  }
+  void draw(ChildWindow* plot) {
+    click(plot, QPoint(plot->clientSize().width() / 2, plot->clientSize().height() / 2));
+    ASSERT_TRUE(settle());
+  }
+  // The picture of the last draw pass is still in the window (a cancelled
+  // pass drew the graph panel but not the function panel).
+  static bool pictureShown(const ChildWindow* plot, bool finished = true) {
+    return pixelAtPercent(plot->image(), 13, 75) == kGraphFill &&
+           (!finished || pixelAtPercent(plot->image(), 58, 85) == kFunctionFill);
+  }
+};
+
+TEST_F(WindowManager, TheStatusLineComingAndGoingKeepsThePictureAndTheProbe) {
+  ChildWindow* plot = openFreshPlot();
+  draw(plot);
+  ASSERT_EQ(probeEnabled, 1);
+  const QSize picture = plot->clientSize();
+  const int sizes = sizeMessages;
+  // Each key hides the line of the last pass and shows the new n at once.
+  for (int press = 1; press <= 8; ++press) {
+    SCOPED_TRACE(press);
+    pressKey(plot, Qt::Key_Plus);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(sizeMessages, sizes);
+    EXPECT_EQ(probeEnabled, 1);
+    EXPECT_EQ(plot->clientSize(), picture);
+    EXPECT_TRUE(pictureShown(plot));
+    // The window grew by the line, which lies below the picture.
+    const QRect line = plot->statusLine()->geometry();
+    EXPECT_EQ(line.top(), picture.height());
+    EXPECT_EQ(serverGeometry(plot).size(), picture + QSize(0, line.height()));
+  }
+  // Esc cancels a long pass whose progress showed the line: it goes and
+  // comes back with where the pass stopped.
+  for (int cancel = 1; cancel <= 4; ++cancel) {
+    SCOPED_TRACE(cancel);
+    acceptLine(functionData[kFdSteps], "n    = 12");
+    draw(plot);
+    EXPECT_TRUE(plot->statusText().isEmpty());
+    acceptLine(functionData[kFdSteps], "n    = 100000000");
+    QTimer::singleShot(400, plot, [plot] { pressKey(plot, Qt::Key_Escape); });
+    draw(plot);
+    EXPECT_TRUE(main->lastDrawPass().cancelled);
+    EXPECT_TRUE(plot->statusText().startsWith("Cancelled at "));
+    EXPECT_EQ(sizeMessages, sizes);
+    EXPECT_EQ(plot->clientSize(), picture);
+    EXPECT_TRUE(pictureShown(plot, false));
+  }
+}
+
+TEST_F(WindowManager, AMaximisedOrUserSizedWindowKeepsItsSizeAndHoldsItsLine) {
+  ChildWindow* plot = openFreshPlot();
+  requestMaximize(plot, true);
+  ASSERT_TRUE(waitUntil([plot] { return plot->isMaximized(); }));
+  ASSERT_TRUE(settle());
+  const QRect maximised = serverGeometry(plot);
+  QRect userSized(300, 200, 520, 380);
+  for (const bool byUser : {false, true}) {
+    SCOPED_TRACE(byUser ? "user-sized" : "maximised");
+    if (byUser) {
+      requestMaximize(plot, false);
+      ASSERT_TRUE(waitUntil([plot] { return !plot->isMaximized(); }));
+      requestClientGeometry(plot, userSized);
+      ASSERT_TRUE(waitUntil([&] { return serverGeometry(plot).size() == userSized.size(); }));
+      ASSERT_TRUE(settle());
+      userSized = serverGeometry(plot);
+    }
+    const QRect expected = byUser ? userSized : maximised;
+    acceptLine(functionData[kFdSteps], "n    = 12");
+    draw(plot);
+    const QSize picture = plot->clientSize();
+    const int sizes = sizeMessages;
+    pressKey(plot, Qt::Key_Plus);  // the line comes
+    ASSERT_TRUE(settle());
+    ASSERT_NE(plot->statusLine(), nullptr);
+    EXPECT_TRUE(plot->statusLine()->isVisible());
+    EXPECT_EQ(plot->isMaximized(), !byUser);
+    EXPECT_EQ(serverGeometry(plot), expected);
+    EXPECT_TRUE(plot->rect().contains(plot->statusLine()->geometry()));
+    EXPECT_TRUE(plot->screen()->availableGeometry().contains(framedOnServer(plot)));
+    EXPECT_EQ(sizeMessages, sizes);
+    EXPECT_EQ(probeEnabled, 1);
+    EXPECT_EQ(plot->clientSize(), picture);
+    EXPECT_TRUE(pictureShown(plot));
+    draw(plot);  // a pass without a note: the line goes
+    EXPECT_FALSE(plot->statusLine()->isVisible());
+    EXPECT_EQ(plot->isMaximized(), !byUser);
+    EXPECT_EQ(serverGeometry(plot), expected);
+    EXPECT_EQ(sizeMessages, sizes);
+  }
+}
+
+}  // namespace
+}  // namespace tavex::testing
