@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -26,8 +27,11 @@ namespace tavex {
 
 namespace {
 
-// How long the window system may take to answer a resize.
+// How long the window system may take to answer a resize, and to frame a
+// new window.
 constexpr qint64 kAnswerWaitMs = 3000;
+constexpr qint64 kFrameWaitMs = 2000;
+constexpr int kFramePollMs = 10;
 
 // A label that shows as much of its text as fits, ending in "…" when it
 // is cut; its width is the layout's, not the text's.
@@ -111,6 +115,8 @@ ChildWindow::ChildWindow(ChildProcedure procedure, const QString& title, QWidget
   // Mouse moves arrive with no button held too: the probe follows the pointer.
   setMouseTracking(true);
   clock_.start();
+  // Minimised and restored with the owner's window.
+  if (owner != nullptr) owner->window()->installEventFilter(this);
 }
 
 ChildWindow::~ChildWindow() { sendDestroy(); }
@@ -132,35 +138,82 @@ void ChildWindow::showWithOuterRect(const QRect& rect) {
   setGeometry(rect);
   show();
   markOwned();
-  // Once the window system has framed the window, fit the frame to rect.
-  if (QWindow* handle = windowHandle()) {
-    const QMargins m = handle->frameMargins();
-    if (!m.isNull()) {
-      resize(rect.width() - m.left() - m.right(), rect.height() - m.top() - m.bottom());
-      move(rect.topLeft());
-    }
+  // The frame's size is known once the window system has framed the window.
+  outerRect_ = rect;
+  frameDeadline_ = clock_.elapsed() + kFrameWaitMs;
+  fitFrame();
+  if (frameDeadline_ < 0 || QGuiApplication::platformName() != QLatin1String("xcb")) return;
+  frameTimer_ = new QTimer(this);
+  connect(frameTimer_, &QTimer::timeout, this, &ChildWindow::fitFrame);
+  frameTimer_->start(kFramePollMs);
+}
+
+// Moves and sizes the window so that its frame lies on the outer rectangle,
+// once the frame is known, unless the window was moved, sized or used since.
+void ChildWindow::fitFrame() {
+  if (frameDeadline_ < 0) return;
+  if (clock_.elapsed() > frameDeadline_ || geometry().topLeft() != outerRect_.topLeft()) {
+    stopFittingFrame();
+    return;
   }
+  const QWindow* handle = windowHandle();
+  const QMargins m = handle != nullptr ? handle->frameMargins() : QMargins();
+  if (m.isNull()) return;
+  // A window sized meanwhile (a larger window made from this one) keeps its size.
+  QSize size = this->size();
+  if (size == outerRect_.size())
+    size = QSize(outerRect_.width() - m.left() - m.right(),
+                 outerRect_.height() - m.top() - m.bottom());
+  stopFittingFrame();
+  setGeometry(QRect(outerRect_.topLeft() + QPoint(m.left(), m.top()), size));
+}
+
+void ChildWindow::stopFittingFrame() {
+  frameDeadline_ = -1;
+  if (frameTimer_ != nullptr) frameTimer_->deleteLater();
+  frameTimer_ = nullptr;
 }
 
 void ChildWindow::markOwned() {
 #ifdef TAVEX_MARK_TRANSIENT
-  // Qt makes the owner's window the transient parent of this one, but X11
-  // window managers learn of it through WM_TRANSIENT_FOR, which Qt sets for
-  // dialog-like windows only (and deletes on each show of any other): set it
-  // once the window is shown.
-  QWidget* owner = parentWidget();
-  if (owner == nullptr) return;
-  QWidget* ownerWindow = owner->window();
+  // X11 window managers keep a window above another that it is transient for,
+  // but most minimise such a window's owner, and with it every other window
+  // transient for the owner, when the window is minimised. A window
+  // transient for its group (the root window as WM_TRANSIENT_FOR: Qt puts all
+  // of a program's windows in one group) stays above the group's other
+  // windows, the main window among them, and is minimised alone. Qt deletes
+  // the property on each show of a window of this kind: set it once shown.
+  if (parentWidget() == nullptr) return;
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 != nullptr && x11->connection() != nullptr &&
       QGuiApplication::platformName() == QLatin1String("xcb")) {
+    xcb_connection_t* connection = x11->connection();
     const auto child = static_cast<xcb_window_t>(winId());
-    const auto parent = static_cast<xcb_window_t>(ownerWindow->winId());
-    xcb_change_property(x11->connection(), XCB_PROP_MODE_REPLACE, child, XCB_ATOM_WM_TRANSIENT_FOR,
-                        XCB_ATOM_WINDOW, 32, 1, &parent);
-    xcb_flush(x11->connection());
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, child, XCB_ATOM_WM_TRANSIENT_FOR,
+                        XCB_ATOM_WINDOW, 32, 1, &root);
+    xcb_flush(connection);
   }
 #endif
+}
+
+bool ChildWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && watched->isWidgetType())
+    followOwnerState(*static_cast<QWidget*>(watched));
+  return false;
+}
+
+// Minimised with the owner's window, and restored with it when it went with it.
+void ChildWindow::followOwnerState(const QWidget& owner) {
+  if (destroyed_ || !isVisible()) return;
+  if (owner.isMinimized()) {
+    if (isMinimized()) return;
+    minimisedWithOwner_ = true;
+    setWindowState(windowState() | Qt::WindowMinimized);
+  } else if (minimisedWithOwner_) {
+    minimisedWithOwner_ = false;
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+  }
 }
 
 void ChildWindow::sendDestroy() {
@@ -192,6 +245,7 @@ void ChildWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ChildWindow::keyPressEvent(QKeyEvent* event) {
+  stopFittingFrame();  // in use: it stays where it is
   if (event->key() == Qt::Key_Escape && status_ != nullptr && status_->running) {
     notify(status_->cancel_, kCancelRequested);
     return;
@@ -353,6 +407,7 @@ void ChildWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChildWindow::mousePressEvent(QMouseEvent* event) {
+  stopFittingFrame();  // in use: it stays where it is
   if (event->button() != Qt::LeftButton) {
     ImageWindow::mousePressEvent(event);
     return;

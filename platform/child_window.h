@@ -1,18 +1,22 @@
 // The one kind of window the menu commands open: the data boxes and the plot
 // windows. Each is a top-level window owned by the main window (it stays
-// above it and goes with it; on X11 it is transient for it), with a backing
-// image as its client area. Every window of this kind hands its events
-// (destroy, size, a control's notification, mouse move, left button press,
-// key press) to one shared function, the child procedure, which decides by
-// the window what they mean.
+// above it, is minimised with it and goes with it; on X11 it is transient for
+// the program's window group, so that it can be minimised on its own), with
+// a backing image as its client area. Every window of this kind hands its
+// events (destroy, size, a control's notification, mouse move, left button
+// press, key press) to one shared function, the child procedure, which
+// decides by the window what they mean.
 #pragma once
 
 #include <QElapsedTimer>
+#include <QRect>
 #include <QString>
 
 #include <vector>
 
 #include "platform/image_window.h"
+
+class QTimer;
 
 namespace tavex {
 
@@ -59,8 +63,8 @@ class ChildWindow final : public ImageWindow {
   // A control's notification, as a Command message.
   void notify(QWidget* control, int notification);
 
-  // Shows the window with its outer rectangle at rect (frame included, as far
-  // as the window system tells the frame's size).
+  // Shows the window with its outer rectangle at rect, frame included, once
+  // the window system tells the frame's size (it is waited for a moment).
   void showWithOuterRect(const QRect& rect);
 
   // Sends Destroy now and deletes the window when control returns to the
@@ -90,6 +94,7 @@ class ChildWindow final : public ImageWindow {
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Who a resize came from: the window itself, for its status line, or the
@@ -102,8 +107,11 @@ class ChildWindow final : public ImageWindow {
   bool mayGrow(int line) const;
   void resizeForLine(int height);
   void placeStatusLine();
-  // Tells the window system that the owner's window owns this one.
+  void fitFrame();
+  void stopFittingFrame();
+  // Tells the window system that the owner's window group owns this one.
   void markOwned();
+  void followOwnerState(const QWidget& owner);
 
   ChildProcedure procedure_;
   bool destroyed_ = false;
@@ -111,6 +119,7 @@ class ChildWindow final : public ImageWindow {
   int lineRoom_ = 0;              // rows the window grew by for its status line
   bool ownResize_ = false;        // resizing for the status line right now
   bool userSized_ = false;        // sized by the user or the window manager
+  bool minimisedWithOwner_ = false;
   // Sizes the program asked for, with the time it asked: the window system
   // answers each late, and an answer that matches one is not the user's.
   struct Asked {
@@ -119,6 +128,11 @@ class ChildWindow final : public ImageWindow {
   };
   std::vector<Asked> asked_;
   QElapsedTimer clock_;
+  // The outer rectangle the window opens with, and until when to wait for
+  // its frame.
+  QRect outerRect_;
+  qint64 frameDeadline_ = -1;
+  QTimer* frameTimer_ = nullptr;
 };
 
 }  // namespace tavex

@@ -1,6 +1,7 @@
 // The child windows under a real window manager (openbox on Xvfb), which
-// answers resizes late: the status line coming and going, maximised and
-// user-sized windows.
+// answers resizes late and frames, stacks and iconifies windows itself: the
+// status line coming and going, maximised and user-sized windows, minimising
+// one window, and the outer rectangle the windows open with.
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
@@ -21,16 +22,18 @@ void pressKey(QWidget* window, int key) {
   QApplication::sendEvent(window, &press);
 }
 
+const QRect kOuter(30, 50, 200, 200);
+
 class WindowManager : public GuiTest {
  protected:
   void SetUp() override {
     GuiTest::SetUp();
     ASSERT_TRUE(waitUntil([this] { return wmState(main.get()) == 1; }));
   }
-  // A plot window as "&Screen" opens it, once it shows.
+  // A plot window as "&Screen" opens it, once its frame is in place.
   ChildWindow* openFreshPlot() {
     command(kScreenCommand);
-    EXPECT_TRUE(waitUntil([] { return wmState(plotWindow) == 1; }));
+    EXPECT_TRUE(waitUntil([] { return framedOnServer(plotWindow) == kOuter; }));
     EXPECT_TRUE(settle());
     return plotWindow;
   }
@@ -123,6 +126,59 @@ TEST_F(WindowManager, AMaximisedOrUserSizedWindowKeepsItsSizeAndHoldsItsLine) {
     EXPECT_EQ(plot->isMaximized(), !byUser);
     EXPECT_EQ(serverGeometry(plot), expected);
     EXPECT_EQ(sizeMessages, sizes);
+  }
+}
+
+TEST_F(WindowManager, MinimisingOneChildWindowLeavesTheOthersAboveTheMainWindow) {
+  command(kFdataCommand);
+  command(kGdataCommand);
+  command(kScreenCommand);
+  const std::vector<ChildWindow*> children = {fdataWindow, gdataWindow, plotWindow};
+  const auto allShown = [&] {
+    for (const QWidget* w : children)
+      if (wmState(w) != 1) return false;
+    return wmState(main.get()) == 1;
+  };
+  ASSERT_TRUE(waitUntil(allShown));
+  for (ChildWindow* child : children) {
+    SCOPED_TRACE(child->windowTitle().toStdString());
+    requestIconify(child);  // as its frame's minimise button does
+    ASSERT_TRUE(waitUntil([child] { return wmState(child) == 3; }));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(wmState(main.get()), 1);
+    for (const ChildWindow* other : children) {
+      if (other == child) continue;
+      EXPECT_EQ(wmState(other), 1) << other->windowTitle().toStdString();
+    }
+    requestActivate(child);
+    ASSERT_TRUE(waitUntil(allShown));
+  }
+  // Raising the main window leaves them above it.
+  requestActivate(main.get());
+  ASSERT_TRUE(settle());
+  for (const ChildWindow* child : children)
+    EXPECT_GT(stackIndex(child), stackIndex(main.get())) << child->windowTitle().toStdString();
+  // The main window takes them along when it is minimised and restored.
+  requestIconify(main.get());
+  EXPECT_TRUE(waitUntil([&] {
+    for (const QWidget* w : children)
+      if (wmState(w) != 3) return false;
+    return wmState(main.get()) == 3;
+  }));
+  requestActivate(main.get());
+  EXPECT_TRUE(waitUntil(allShown));
+}
+
+TEST_F(WindowManager, ChildWindowsOpenWithTheirFrameAtTheOuterRectangle) {
+  command(kFdataCommand);
+  command(kScreenCommand);
+  for (const ChildWindow* window : std::vector<ChildWindow*>{fdataWindow, plotWindow}) {
+    SCOPED_TRACE(window->windowTitle().toStdString());
+    EXPECT_TRUE(waitUntil([&] { return framedOnServer(window) == kOuter; }))
+        << ::testing::PrintToString(framedOnServer(window));
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(framedOnServer(window), kOuter);
+    EXPECT_EQ(window->frameGeometry(), kOuter);
   }
 }
 
