@@ -70,7 +70,10 @@ void installMenu(MainWindow& window) {
   addCommand(window, data, "&Gdata", kGdataCommand);
   addCommand(window, data, "&Open Lesson...", kOpenLessonCommand);
   addCommand(window, data, "&Save Lesson...", kSaveLessonCommand);
-  addExampleItems(data->addMenu("&Examples"));
+  QMenu* examples = data->addMenu("&Examples");
+  for (std::size_t i = 0; i < bundledLessons().size(); ++i)
+    addCommand(window, examples, exampleItemText(i).c_str(),
+               kFirstExampleCommand + static_cast<int>(i));
   QMenu* plotMenu = bar->addMenu("&Plot");
   addCommand(window, plotMenu, "&Screen", kScreenCommand);
   addCommand(window, plotMenu, "&Print", kPrintCommand);

@@ -1,14 +1,11 @@
 #include "app/lesson_commands.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenu>
 #include <QStandardPaths>
 
-#include "app/commands.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "plot/dialogs.h"
@@ -111,22 +108,14 @@ int exampleCommand(int index) {
   return 0;
 }
 
-void addExampleItems(QMenu* menu) {
-  const auto examples = bundledLessons();
-  for (std::size_t i = 0; i < examples.size(); ++i) {
-    LessonError error;
-    const std::optional<Lesson> lesson = parseLesson(examples[i].text, error);
-    QString title = lesson ? QString::fromLatin1(lesson->graph[kGdTitle].c_str())
-                           : QString::fromUtf8(examples[i].name);
-    title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    // "&1" to "&9", then no mnemonic.
-    const QString mnemonic = i < 9 ? QStringLiteral("&%1 ").arg(i + 1) : QString();
-    auto* action = new QAction(mnemonic + title, menu);
-    const int id = kFirstExampleCommand + static_cast<int>(i);
-    MainWindow::tagCommand(action, id);
-    QObject::connect(action, &QAction::triggered, menu, [id] { mainWindowCommand(id); });
-    menu->addAction(action);
-  }
+std::string exampleItemText(std::size_t index) {
+  const BundledLesson& example = bundledLessons()[index];
+  LessonError error;
+  const std::optional<Lesson> lesson = parseLesson(example.text, error);
+  std::string text = index < 9 ? "&" + std::to_string(index + 1) + " " : "";
+  for (const char c : lesson ? lesson->graph[kGdTitle] : std::string(example.name))
+    text += c == '&' ? "&&" : std::string(1, c);
+  return text;
 }
 
 void openLessonAtStart(const std::string& path) {

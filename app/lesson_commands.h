@@ -3,10 +3,9 @@
 // session/open_lesson.h; these are the desktop's commands and dialogs.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
-
-class QMenu;
 
 namespace tavex {
 
@@ -33,9 +32,9 @@ int saveLessonCommand();
 // Opens the example at index of the bundled lessons.
 int exampleCommand(int index);
 
-// Fills menu with one item per bundled example, "&1 " and its title, each
-// tagged with kFirstExampleCommand + its index.
-void addExampleItems(QMenu* menu);
+// The menu item of bundled example index: "&1 " to "&9 " (then nothing)
+// and its title, with "&" doubled; 8-bit text.
+std::string exampleItemText(std::size_t index);
 
 // The lesson of the command line (tavex FILE), with the main window shown:
 // a lesson that does not read is said in a message box, the defaults kept.
