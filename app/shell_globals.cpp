@@ -1,7 +1,5 @@
 #include "app/shell_globals.h"
 
-#include "expr/engine.h"
-
 namespace tavex {
 
 ChildWindow* fdataWindow = nullptr;
@@ -18,10 +16,5 @@ MainWindow* mainWindow = nullptr;
 Dialogs* dialogs = nullptr;
 
 int sizeMessages = 0;
-
-ExpressionEngine& programEngine() {
-  static ExpressionEngine engine;
-  return engine;
-}
 
 }  // namespace tavex

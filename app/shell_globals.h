@@ -4,7 +4,7 @@
 // user-interface thread.
 #pragma once
 
-#include "expr/engine.h"
+#include "session/state.h"  // programEngine()
 
 namespace tavex {
 
@@ -33,8 +33,5 @@ extern Dialogs* dialogs;          // where message boxes go; the main window's
 // end with the one at its start.
 extern int sizeMessages;
 
-// The program's one expression engine: its variables persist for the whole
-// run. Everything in the program that evaluates f reaches it through here.
-ExpressionEngine& programEngine();
 
 }  // namespace tavex

@@ -64,6 +64,8 @@ class PassMonitor {
  public:
   virtual ~PassMonitor() = default;
   virtual void progress(long long evaluationsMade, long long evaluationsExpected) = 0;
+  // The pass has drawn all it draws; only its closing messages may follow.
+  virtual void passEnded() {}
 };
 struct PassCancelled {};
 

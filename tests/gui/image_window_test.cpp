@@ -1,6 +1,6 @@
 // The backing image: canvases handed out and taken back, resizes while a
 // canvas is out, and the status bar text of a pass report.
-#include "app/pass_report.h"
+#include "session/pass_report.h"
 #include "gui_support.h"
 #include "platform/image_window.h"
 

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/help_text.h"
+#include "session/help_text.h"
 #include "gui_support.h"
 #include "platform/image_window.h"
 #include "plot/print.h"

@@ -1,8 +1,8 @@
-#include "app/plot_status.h"
+#include "session/plot_status.h"
 
 #include <cstdio>
 
-#include "app/pass_report.h"
+#include "session/pass_report.h"
 
 namespace tavex {
 

@@ -1,4 +1,4 @@
-#include "app/pass_report.h"
+#include "session/pass_report.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "app/cli_convergence.h"
+#include "session/cli_convergence.h"
 
 #include <charconv>
 #include <climits>
@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli_edits.h"
-#include "app/shell_globals.h"
+#include "session/cli_edits.h"
+#include "session/state.h"
 #include "data/records.h"
 #include "plot/convergence.h"
 #include "plot/warnings.h"

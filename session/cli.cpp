@@ -1,4 +1,4 @@
-#include "app/cli.h"
+#include "session/cli.h"
 
 #include <cerrno>
 #include <charconv>
@@ -7,25 +7,16 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli_convergence.h"
-#include "app/cli_edits.h"
-#include "app/pass_report.h"
-#include "app/shell_globals.h"
+#include "session/cli_convergence.h"
+#include "session/cli_edits.h"
+#include "session/pass_report.h"
+#include "session/state.h"
 #include "data/records.h"
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
 #include "graphics/null_canvas.h"
 #include "plot/plot.h"
 
-#ifdef TAVEX_HAVE_RENDER
-#include <QGuiApplication>
-#include <clocale>
-#include <cstdlib>
-#include <memory>
-#include <string>
-
-#include "platform/render_file.h"
-#endif
 
 namespace tavex {
 
@@ -102,22 +93,6 @@ bool parseSize(const char* text, int& width, int& height) {
          static_cast<long long>(width) * height <= kMaxPicturePixels;
 }
 
-#ifdef TAVEX_HAVE_RENDER
-// Fonts and paint devices need a GUI application; without a display the
-// offscreen platform serves.
-std::unique_ptr<QGuiApplication> ensureGuiApplication() {
-  if (QGuiApplication::instance()) return nullptr;
-  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY"))
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "tavex";
-  static char* argv[] = {name, nullptr};
-  auto app = std::make_unique<QGuiApplication>(argc, argv);
-  std::setlocale(LC_NUMERIC, "C");  // readouts and labels always use a decimal point
-  return app;
-}
-#endif
-
 // A pass's first failure and its warnings, one line each.
 void reportPass(const PassReport& report, const char* pass, std::FILE* err) {
   const std::string failure = passFailureLine(report);
@@ -129,7 +104,8 @@ void reportPass(const PassReport& report, const char* pass, std::FILE* err) {
 // --sums, --probe and --render: one screen draw pass over the edited data,
 // exactly as a click into a plot window draws it; then its data panel, the
 // probe at one x, or the picture in a file.
-int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
+int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err,
+                PictureRenderer* renderer) {
   enum class Mode { None, Sums, Probe, Render } mode = Mode::None;
   double probeX = 0.0;
   const char* renderPath = nullptr;
@@ -193,26 +169,23 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
   }
   applyEdits(edits);
 
-  const PlotContext context{.engine = programEngine()};
+  const PlotContext context = programContext();
   PassResult pass;
   if (mode == Mode::Render) {
-#ifdef TAVEX_HAVE_RENDER
-    const auto app = ensureGuiApplication();
+    if (renderer == nullptr) {
+      std::fputs("tavex: --render is not available in this build\n", err);
+      return 2;
+    }
     std::string error;
-    if (!renderableExtension(renderPath)) {
+    if (!renderer->knowsFileType(renderPath)) {
       std::fprintf(err, "tavex: --render: unknown file type of '%s' (use .png, .svg or .pdf)\n",
                    renderPath);
       return 2;
     }
-    if (!renderPlotToFile(context, renderPath, width, height, pass, error)) {
+    if (!renderer->render(context, renderPath, width, height, pass, error)) {
       std::fprintf(err, "tavex: --render: %s\n", error.c_str());
       return 2;
     }
-#else
-    (void)renderPath;
-    std::fputs("tavex: --render is not available in this build\n", err);
-    return 2;
-#endif
   } else {
     // Drawn into a canvas that keeps nothing: only the panels' text is wanted.
     NullWindow window(width, height);
@@ -241,7 +214,8 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err) {
 
 }  // namespace
 
-int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FILE* err) {
+int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FILE* err,
+                   PictureRenderer* renderer) {
   handled = true;
   if (argc < 2) {
     handled = false;
@@ -265,7 +239,7 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
   }
   if (std::strcmp(argv[1], "--convergence") == 0) return runConvergence(argc, argv, out, err);
   for (const char* option : {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata"})
-    if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err);
+    if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err, renderer);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);
   printUsage(err);
   return 2;

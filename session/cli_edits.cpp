@@ -1,4 +1,4 @@
-#include "app/cli_edits.h"
+#include "session/cli_edits.h"
 
 #include <cstring>
 #include <string_view>
