@@ -11,7 +11,8 @@ const fontUrl = 'fonts/LiberationSerif-Regular.ttf';
 
 // What tests and the curious can read: whether the first picture is there,
 // and each pass's time in the worker.
-const tavexPage = {ready: false, passes: [], version: ''};
+// drawTexts false leaves the texts out of the picture (their cells stay).
+const tavexPage = {ready: false, passes: [], version: '', drawTexts: true, texts: []};
 window.tavexPage = tavexPage;
 
 // The worker and the input queue it reads while a pass runs (shared memory,
@@ -60,9 +61,12 @@ function showPicture(message, pixels) {
     pictureContext.putImageData(new ImageData(new Uint8ClampedArray(pixels), right - left, bottom - top),
                                 left, top);
   }
-  for (const run of message.texts) drawText(pictureContext, run);
+  if (message.why !== 'sofar' && message.why !== 'probe') tavexPage.texts = [];
+  tavexPage.texts.push(...message.texts);
+  if (tavexPage.drawTexts) for (const run of message.texts) drawText(pictureContext, run);
   if (message.why === 'draw' || message.why === 'probe') {
-    tavexPage.passes.push({why: message.why, ms: message.ms, at: performance.now()});
+    tavexPage.passes.push({why: message.why, ms: message.ms, at: performance.now(),
+                           texts: message.texts.map((t) => t.text)});
   }
 }
 
@@ -111,6 +115,7 @@ function showReadouts(message) {
 
 function showProgress(message) {
   const progress = $('progress');
+  if (progress.hidden && !message.done) tavexPage.progressShownAt = performance.now();
   progress.hidden = !!message.done;
   if (message.done) return;
   $('progress-bar').value = message.fraction;
@@ -186,7 +191,7 @@ picture.addEventListener('keydown', (e) => {
 // PageDown) halves it, wherever the focus is but in a text field.
 document.addEventListener('keydown', (e) => {
   if (e.key === 'Escape' && !$('progress').hidden) {
-    send('cancel');
+    cancelPass();
     return;
   }
   if (e.target.closest('input, textarea, select, dialog') || e.ctrlKey || e.metaKey || e.altKey) return;
@@ -198,7 +203,11 @@ document.addEventListener('keydown', (e) => {
 $('more-steps').onclick = () => send('steps', {a: 1});
 $('fewer-steps').onclick = () => send('steps', {a: -1});
 $('fit-graph').onclick = () => send('fitGraph');
-$('cancel').onclick = () => send('cancel');
+function cancelPass() {
+  tavexPage.cancelledAt = performance.now();
+  send('cancel');
+}
+$('cancel').onclick = cancelPass;
 
 function setUpBox(box, listId, editId, buttonId) {
   const list = $(listId);
