@@ -91,6 +91,7 @@ enum Input {
   kFitGraph,
   kConvergence,
   kCancel,
+  kSavePicture,
 };
 
 }  // namespace
@@ -117,6 +118,7 @@ EMSCRIPTEN_KEEPALIVE void tavex_input(int kind, int a, int b, double c, const ch
     case kFitGraph: plot->fitGraph(); break;
     case kConvergence: plot->convergence(static_cast<long long>(c)); break;
     case kCancel: plot->cancel(); break;
+    case kSavePicture: plot->savePicture(); break;
     default: break;
   }
 }

@@ -38,7 +38,8 @@ RasterCanvas::RasterCanvas(int width, int height, FontMeasure& measure)
     : width_(std::max(1, width)),
       height_(std::max(1, height)),
       pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), pixelOf({255, 255, 255})),
-      measure_(measure) {
+      measure_(measure),
+      columns_(static_cast<size_t>(width_)) {
   // Without a font of its own the canvas writes in the page's plain face.
   deviceFont_.height = -13;
   deviceFont_.faceName = "sans-serif";
@@ -69,12 +70,56 @@ Rect RasterCanvas::bounds() const {
 void RasterCanvas::fill(Rect rect, Rgb colour) {
   rect = intersected(rect.normalised(), bounds());
   if (rect.empty()) return;
+  changed_ = united(changed_, rect);
   const std::uint32_t value = pixelOf(colour);
+  if (rect.right - rect.left == 1) {
+    fillColumn(rect.left, rect.top, rect.bottom - 1, value);
+    return;
+  }
   for (int y = rect.top; y < rect.bottom; ++y) {
     std::uint32_t* row = pixels_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
     std::fill(row + rect.left, row + rect.right, value);
   }
-  changed_ = united(changed_, rect);
+  if (rect.bottom - rect.top > 1) {
+    ++generation_;
+    return;
+  }
+  // One row: the column records it crosses count it as touched.
+  for (int x = rect.left; x < rect.right; ++x) {
+    ColumnRun& run = columns_[static_cast<size_t>(x)];
+    if (run.generation != generation_) continue;
+    run.touchedLo = run.touchedLo <= run.touchedHi ? std::min(run.touchedLo, rect.top) : rect.top;
+    run.touchedHi = std::max(run.touchedHi, rect.top);
+  }
+}
+
+void RasterCanvas::writeColumn(int x, int top, int bottom, std::uint32_t value) {
+  std::uint32_t* at = pixels_.data() + static_cast<size_t>(top) * static_cast<size_t>(width_) +
+                      static_cast<size_t>(x);
+  for (int k = bottom - top; k >= 0; --k, at += width_) *at = value;
+}
+
+void RasterCanvas::fillColumn(int x, int top, int bottom, std::uint32_t value) {
+  ColumnRun& run = columns_[static_cast<size_t>(x)];
+  const bool current = run.generation == generation_;
+  if (current && run.value != value) {
+    // Another colour over part of the record: those rows count as touched.
+    writeColumn(x, top, bottom, value);
+    run.touchedLo = run.touchedLo <= run.touchedHi ? std::min(run.touchedLo, top) : top;
+    run.touchedHi = std::max(run.touchedHi, bottom);
+    return;
+  }
+  if (!current) {
+    writeColumn(x, top, bottom, value);
+  } else {
+    // The record's rows hold the colour, but for those touched since.
+    if (top < run.lo) writeColumn(x, top, std::min(bottom, run.lo - 1), value);
+    if (bottom > run.hi) writeColumn(x, std::max(top, run.hi + 1), bottom, value);
+    const int lo = std::max({top, run.lo, run.touchedLo});
+    const int hi = std::min({bottom, run.hi, run.touchedHi});
+    if (lo <= hi) writeColumn(x, lo, hi, value);
+  }
+  run = ColumnRun{generation_, value, top, bottom, 0, -1};
 }
 
 void RasterCanvas::fillRegion(const Region& region, const Brush& brush) {
@@ -97,7 +142,14 @@ void RasterCanvas::lineTo(int x, int y) {
 #ifdef TAVEX_HAVE_RASTER
   if (x != x_ || y != y_) {
     if (penWidth_ <= 1) {
-      rasterLine(Pixel{x_, y_}, Pixel{x, y}, bounds(), [this](const Rect& strip) { fill(strip, pen_); });
+      const Pixel from{x_, y_}, to{x, y};
+      Rect strip;
+      // A horizontal or vertical line is one strip (the same pixels).
+      if (x == x_ || y == y_) {
+        if (straightStrip(from, to, bounds(), strip)) fill(strip, pen_);
+      } else {
+        rasterLine(from, to, bounds(), [this](const Rect& run) { fill(run, pen_); });
+      }
     } else {
       wideLine(x_, y_, x, y);
     }

@@ -77,6 +77,9 @@ class RasterCanvas : public Canvas {
   Rect bounds() const;
   // Fills rect (cut to the visible part) with colour.
   void fill(Rect rect, Rgb colour);
+  // Rows top to bottom (inclusive) of column x, already cut to the picture.
+  void fillColumn(int x, int top, int bottom, std::uint32_t value);
+  void writeColumn(int x, int top, int bottom, std::uint32_t value);
   void wideLine(int x0, int y0, int x1, int y1);
   const FontDescription& currentFont() const;
 
@@ -97,6 +100,20 @@ class RasterCanvas : public Canvas {
   int nextFontId_ = 1;
   FontHandle selectedFont_;
   FontDescription deviceFont_;
+  // What the last run of one colour down each column left there (rows lo
+  // to hi), and which of those rows (touchedLo to touchedHi) other strokes
+  // may have changed since: a later run of the same colour writes only the
+  // rows that may differ. Where a pass draws many steps into one column,
+  // the pixels come out the same with far fewer writes. A fill of more than
+  // one row and one column forgets every record (a new generation).
+  struct ColumnRun {
+    std::uint32_t generation = 0;
+    std::uint32_t value = 0;
+    int lo = 0, hi = -1;
+    int touchedLo = 0, touchedHi = -1;
+  };
+  std::vector<ColumnRun> columns_;
+  std::uint32_t generation_ = 1;
   Rect changed_;
   std::vector<TextRun> texts_;
   bool keepTexts_ = true;

@@ -12,6 +12,7 @@
 #include "session/plot_tools.h"
 #include "session/state.h"
 #include "web/json.h"
+#include "web/svg_canvas.h"
 
 namespace tavex {
 
@@ -118,7 +119,13 @@ class WebPlot::Progress : public ProgressView {
     plot_.page_.post(
         JsonObject().text("type", "progress").number("fraction", fraction).text("text", text).str());
   }
-  void showPictureSoFar() override { plot_.showPicture("sofar"); }
+  void showPictureSoFar() override {
+    // Every 0.2 s: the page puts whole pictures up, which takes its time.
+    const auto now = std::chrono::steady_clock::now();
+    if (now < nextPicture_) return;
+    nextPicture_ = now + std::chrono::milliseconds(200);
+    plot_.showPicture("sofar");
+  }
   void endProgress() override {
     if (shown_) plot_.page_.post(JsonObject().text("type", "progress").flag("done", true).str());
     shown_ = false;
@@ -127,6 +134,7 @@ class WebPlot::Progress : public ProgressView {
  private:
   WebPlot& plot_;
   bool shown_ = false;
+  std::chrono::steady_clock::time_point nextPicture_;
 };
 
 WebPlot::WebPlot(PageLink& page) : page_(page), window_(page), frame_(&window_) {
@@ -219,6 +227,44 @@ void WebPlot::convergence(long long limit) {
 }
 
 void WebPlot::cancel() { cancelPass(); }
+
+namespace {
+
+// A window whose client area is an SVG drawing.
+class SvgWindow : public DeviceWindow {
+ public:
+  SvgWindow(int width, int height, double dpi, FontMeasure& measure)
+      : canvas(width, height, dpi, measure), client_{0, 0, width, height} {}
+  Canvas* acquireCanvas() override { return &canvas; }
+  void releaseCanvas(Canvas*) override {}
+  Rect clientRect() override { return client_; }
+  SvgCanvas canvas;
+
+ private:
+  Rect client_;
+};
+
+}  // namespace
+
+void WebPlot::savePicture() {
+  whenNoPass([this] {
+    const Rect client = window_.clientRect();
+    SvgWindow svg(client.right, client.bottom, window_.dpi(), page_);
+    GraphFrame frame(&svg);
+    Progress progress(*this);
+    const PassResult pass = runPass(programContext(), frame, kDrawPass, kToWindow, &progress);
+    finishOutput(frame);
+    const std::string name = "tavex-plot.svg";
+    if (pass.cancelled) {
+      showStatus("Saving cancelled: " + name + " was not written");
+      return;
+    }
+    page_.post(JsonObject().text("type", "svg").text("name", name).text("text", svg.canvas.svg()).str());
+    const std::string line = plotStatusLine(pass);
+    showStatus("Saved " + name + " (" + std::to_string(client.right) + " by " +
+               std::to_string(client.bottom) + ")" + (line.empty() ? "" : "; " + line));
+  });
+}
 
 void WebPlot::runPicturePass(int probe, const std::string& note) {
   const int resizesBefore = resizes_;

@@ -43,6 +43,7 @@ class PageWindow : public DeviceWindow {
   // False when it already had that size.
   bool resize(int width, int height, double dpi);
   RasterCanvas* canvas() { return canvas_.get(); }
+  double dpi() const { return dpi_; }
 
  private:
   FontMeasure& measure_;
@@ -77,6 +78,9 @@ class WebPlot : private PassHost {
   void fitGraph();
   void convergence(long long limit);
   void cancel();
+  // A draw pass into an SVG drawing of the picture's size, for the page to
+  // save (as "Save Picture..." draws into a file).
+  void savePicture();
 
  private:
   void giveEventLoopTurn() override { page_.giveEventLoopTurn(); }

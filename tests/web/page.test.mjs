@@ -99,6 +99,14 @@ test('Fit Graph, Help, Convergence and Save picture', async () => {
   await page.click('#save-png');
   const file = await (await png).path();
   assert.equal(fs.readFileSync(file).subarray(1, 4).toString(), 'PNG');
+  await page.click('#save-picture');
+  const svg = page.waitForEvent('download');
+  await page.click('#save-svg');
+  const drawing = fs.readFileSync(await (await svg).path(), 'latin1');
+  const [w, h] = await page.evaluate(() => [picture.width, picture.height]);
+  assert.ok(drawing.includes(`width="${w}" height="${h}"`));
+  assert.ok(drawing.includes('>SumU  = 5.4857108520</text>'));
+  assert.match(await page.textContent('#status'), /^Saved tavex-plot\.svg \(\d+ by \d+\)/);
   assert.deepEqual(site.errors, []);
   await site.close();
 });

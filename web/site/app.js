@@ -137,7 +137,7 @@ const handlers = {
   readouts: showReadouts,
   progress: showProgress,
   convergence: (m) => tavexConvergence.show(m),
-  svg: (m) => download(new Blob([m.text], {type: 'image/svg+xml'}), 'tavex-plot.svg'),
+  svg: (m) => download(new Blob([m.text], {type: 'image/svg+xml'}), m.name),
 };
 
 worker.onmessage = (e) => {
@@ -268,7 +268,7 @@ $('save-png').onclick = () => {
   $('save-dialog').close();
 };
 $('save-svg').onclick = () => {
-  send('savePicture', {a: picture.width, b: picture.height});
+  send('savePicture');
   $('save-dialog').close();
 };
 $('copy-readouts').onclick = async () => {

@@ -31,7 +31,7 @@ self.tavexWorker = {
 // The page's input, one object at a time, into the program.
 function input(event) {
   const kinds = {resize: 1, click: 2, move: 3, steps: 4, chooseRow: 5, editRow: 6,
-                 acceptRows: 7, fitGraph: 8, convergence: 9, cancel: 10};
+                 acceptRows: 7, fitGraph: 8, convergence: 9, cancel: 10, savePicture: 11};
   const kind = kinds[event.kind];
   if (!kind || !tavex) return;
   let text = 0;
