@@ -45,6 +45,14 @@ RasterCanvas::RasterCanvas(int width, int height, FontMeasure& measure)
   deviceFont_.faceName = "sans-serif";
 }
 
+bool RasterCanvas::drawsLines() {
+#ifdef TAVEX_HAVE_RASTER
+  return true;
+#else
+  return false;
+#endif
+}
+
 Rect RasterCanvas::takeChanges() {
   const Rect changed = changed_;
   changed_ = Rect{};

@@ -68,6 +68,9 @@ class RasterCanvas : public Canvas {
   void deleteFont(FontHandle font) override;
   DeviceResolution resolution() override;
 
+  // Whether lines are drawn (the line rasteriser of graphics/ is built in).
+  static bool drawsLines();
+
   // Logical dots per inch the fonts are scaled for (96 times the page's
   // device pixel ratio).
   void setLogicalDpi(double dpi) { dpi_ = dpi; }

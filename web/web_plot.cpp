@@ -159,6 +159,7 @@ void WebPlot::start(int width, int height, double dpi) {
                  .text("version", TAVEX_VERSION)
                  .text("help", kHelpText)
                  .text("helpCaption", kHelpCaption)
+                 .flag("drawsLines", RasterCanvas::drawsLines())
                  .str());
   showRows(kFunctionBox);
   showRows(kGraphBox);
