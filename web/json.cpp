@@ -25,7 +25,10 @@ std::string jsonText(std::string_view text) {
 
 std::string jsonTexts(const std::vector<std::string>& texts) {
   std::string out = "[";
-  for (size_t i = 0; i < texts.size(); ++i) out += (i ? "," : "") + jsonText(texts[i]);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i) out += ',';
+    out += jsonText(texts[i]);
+  }
   return out + "]";
 }
 

@@ -108,6 +108,10 @@ void RasterCanvas::writeColumn(int x, int top, int bottom, std::uint32_t value) 
 }
 
 void RasterCanvas::fillColumn(int x, int top, int bottom, std::uint32_t value) {
+  if (!columnMemory_) {
+    writeColumn(x, top, bottom, value);
+    return;
+  }
   ColumnRun& run = columns_[static_cast<size_t>(x)];
   const bool current = run.generation == generation_;
   if (current && run.value != value) {

@@ -50,6 +50,9 @@ class RasterCanvas : public Canvas {
   Rect takeChanges();
   // Whether textOut keeps text runs (on) or only fills the cells.
   void setTextRuns(bool on) { keepTexts_ = on; }
+  // Whether runs down a column skip the rows that hold their colour already
+  // (on by default); the pixels are the same.
+  void setColumnMemory(bool on) { columnMemory_ = on; }
 
   void selectPen(const Pen& pen) override;
   void selectBrush(const Brush& brush) override;
@@ -117,6 +120,7 @@ class RasterCanvas : public Canvas {
   };
   std::vector<ColumnRun> columns_;
   std::uint32_t generation_ = 1;
+  bool columnMemory_ = true;
   Rect changed_;
   std::vector<TextRun> texts_;
   bool keepTexts_ = true;

@@ -25,8 +25,9 @@ std::string colourText(Rgb c) {
 }
 
 std::string rectJson(const Rect& r) {
-  return "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-         std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
+  char text[64];
+  std::snprintf(text, sizeof text, "[%d,%d,%d,%d]", r.left, r.top, r.right, r.bottom);
+  return text;
 }
 
 }  // namespace
@@ -49,14 +50,15 @@ std::string textRunsJson(const std::vector<TextRun>& runs) {
   std::string out = "[";
   for (size_t i = 0; i < runs.size(); ++i) {
     const TextRun& t = runs[i];
-    out += (i ? "," : "") + JsonObject()
-                                .raw("cell", rectJson(t.cell))
-                                .number("baseline", t.baseline)
-                                .text("text", t.text)
-                                .text("colour", colourText(t.colour))
-                                .raw("font", fontJson(t.font))
-                                .raw("clip", rectJson(t.clip))
-                                .str();
+    if (i) out += ',';
+    out += JsonObject()
+               .raw("cell", rectJson(t.cell))
+               .number("baseline", t.baseline)
+               .text("text", t.text)
+               .text("colour", colourText(t.colour))
+               .raw("font", fontJson(t.font))
+               .raw("clip", rectJson(t.clip))
+               .str();
   }
   return out + "]";
 }
@@ -69,9 +71,10 @@ std::string convergenceJson(const ConvergenceStudy& study, bool running,
                             const std::string& summary) {
   const std::vector<ConvergenceRow>& rows = study.rows();
   std::string table = "[";
-  for (size_t i = 0; i < rows.size(); ++i)
-    table += (i ? "," : "") + jsonTexts(convergenceCells(rows[i], i > 0 ? &rows[i - 1] : nullptr,
-                                                          study.reference()));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (i) table += ',';
+    table += jsonTexts(convergenceCells(rows[i], i > 0 ? &rows[i - 1] : nullptr, study.reference()));
+  }
   table += "]";
   std::vector<std::string> notes = study.notes();
   if (const std::string failures = study.failureNote(); !failures.empty()) notes.push_back(failures);
