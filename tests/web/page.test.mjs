@@ -131,6 +131,26 @@ test('a long pass shows its progress after 0.3 s and stops within 0.1 s of Cance
   await site.close();
 });
 
+test('offline: the service worker serves the site, isolated, without the network', async () => {
+  const site = await openSite(chromium.browser);
+  const {page} = site;
+  const manifest = await page.evaluate(async () => (await fetch('manifest.webmanifest')).json());
+  assert.equal(manifest.display, 'standalone');
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
+  await page.context().setOffline(true);
+  try {
+    await page.reload();
+    await page.waitForFunction(() => window.tavexPage && tavexPage.ready, null, {timeout: 20000});
+    assert.equal(await readouts(page), defaultReadouts);
+    assert.ok(await page.evaluate(() => self.crossOriginIsolated));
+  } finally {
+    await page.context().setOffline(false);
+  }
+  assert.deepEqual(site.errors, []);
+  await site.close();
+});
+
 test('screenshots at a desktop\'s and a phone\'s width', async () => {
   fs.mkdirSync(shotDir, {recursive: true});
   for (const [name, viewport] of [['desktop', {width: 1200, height: 800}],
