@@ -92,15 +92,18 @@ enum Input {
   kConvergence,
   kCancel,
   kSavePicture,
+  kRestoreRows,
 };
 
 }  // namespace
 
 extern "C" {
 
-EMSCRIPTEN_KEEPALIVE void tavex_start(int width, int height, double dpi) {
+// quiet: without the first picture (the page restores its rows first).
+EMSCRIPTEN_KEEPALIVE void tavex_start(int width, int height, double dpi, int quiet) {
   if (plot == nullptr) plot = new tavex::WebPlot(page);
-  plot->start(width, height, dpi);
+  if (quiet) plot->startQuietly(width, height, dpi);
+  else plot->start(width, height, dpi);
 }
 
 // One input of the page: a and b are its numbers, c a real, text its text
@@ -119,6 +122,7 @@ EMSCRIPTEN_KEEPALIVE void tavex_input(int kind, int a, int b, double c, const ch
     case kConvergence: plot->convergence(static_cast<long long>(c)); break;
     case kCancel: plot->cancel(); break;
     case kSavePicture: plot->savePicture(); break;
+    case kRestoreRows: plot->restoreRows(a); break;
     default: break;
   }
 }

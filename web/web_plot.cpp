@@ -157,6 +157,16 @@ WebPlot::~WebPlot() {
 }
 
 void WebPlot::start(int width, int height, double dpi) {
+  startQuietly(width, height, dpi);
+  runPicturePass(kDrawPass);
+}
+
+void WebPlot::restoreRows(int which) {
+  box(which).acceptAll();
+  showRows(which);
+}
+
+void WebPlot::startQuietly(int width, int height, double dpi) {
   page_.post(JsonObject()
                  .text("type", "hello")
                  .text("version", TAVEX_VERSION)
@@ -167,7 +177,6 @@ void WebPlot::start(int width, int height, double dpi) {
   showRows(kFunctionBox);
   showRows(kGraphBox);
   window_.resize(width, height, dpi);
-  runPicturePass(kDrawPass);
 }
 
 void WebPlot::resize(int width, int height, double dpi) {

@@ -66,6 +66,10 @@ class WebPlot : private PassHost {
   // The page has loaded at this size (device pixels, logical dpi): the
   // version, the help text and the rows, then the first picture.
   void start(int width, int height, double dpi);
+  // The same without the first picture: the page restores the data boxes'
+  // rows into a fresh program (restoreRows) and keeps its picture.
+  void startQuietly(int width, int height, double dpi);
+  void restoreRows(int box);
 
   // The page's input.
   void resize(int width, int height, double dpi);

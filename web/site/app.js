@@ -20,13 +20,16 @@ window.tavexPage = tavexPage;
 const queueBytes = 1 << 20;
 const shared = self.crossOriginIsolated && typeof SharedArrayBuffer === 'function'
   ? new SharedArrayBuffer(8 + queueBytes) : null;
-const worker = new Worker('worker.js');
+let worker = null;
 const encoder = new TextEncoder();
+
+const unsent = [];  // input before the worker started (without shared memory)
 
 function send(kind, fields = {}) {
   const event = {kind, ...fields};
   if (!shared) {
-    worker.postMessage({input: event});
+    if (worker) worker.postMessage({input: event});
+    else unsent.push(event);
     return;
   }
   const counters = new Int32Array(shared, 0, 2);
@@ -37,7 +40,7 @@ function send(kind, fields = {}) {
   const length = new Uint8Array(new Uint32Array([text.length]).buffer);
   [...length, ...text].forEach((b, i) => { bytes[(written + i) % queueBytes] = b; });
   Atomics.store(counters, 0, written + text.length + 4);
-  worker.postMessage({wake: true});
+  if (worker) worker.postMessage({wake: true});
 }
 
 // The size of the picture's box in device pixels, and the dots per inch the
@@ -141,13 +144,41 @@ const handlers = {
   svg: (m) => download(new Blob([m.text], {type: 'image/svg+xml'}), m.name),
 };
 
-worker.onmessage = (e) => {
-  if (e.data.ready) return;
-  const message = JSON.parse(e.data.message);
-  const handle = handlers[message.type];
-  if (handle) handle(message, e.data.pixels);
-};
-worker.onerror = (e) => { $('status').textContent = `The program stopped: ${e.message}`; };
+// The worker with the program, started with the picture's size.
+function startWorker(quiet = false) {
+  worker = new Worker('worker.js');
+  worker.onmessage = (e) => {
+    if (e.data.ready) return;
+    const message = JSON.parse(e.data.message);
+    const handle = handlers[message.type];
+    if (handle) handle(message, e.data.pixels);
+  };
+  worker.onerror = (e) => { $('status').textContent = `The program stopped: ${e.message}`; };
+  worker.postMessage({start: true, queue: shared, fontUrl, quiet, ...deviceSize()});
+  unsent.splice(0).forEach((event) => worker.postMessage({input: event}));
+}
+
+// Without shared memory a running pass hears nothing until it ends: Cancel
+// then stops its worker and starts another, given the data boxes' rows
+// (the new program's variables start afresh).
+function restartWorker() {
+  const rows = [0, 1].map((box) =>
+    [...document.querySelectorAll(`#${box ? 'g' : 'f'}data-rows li`)].map((li) => li.textContent));
+  worker.terminate();
+  $('progress').hidden = true;
+  startWorker(true);
+  rows.forEach((texts, box) => {
+    texts.forEach((text, row) => {
+      send('chooseRow', {a: box, b: row});
+      send('editRow', {a: box, text});
+    });
+    send('restoreRows', {a: box});
+    send('chooseRow', {a: box, b: 0});
+  });
+  $('status').textContent = 'Cancelled: the program started again with the rows as they are ' +
+    '(its variables start afresh); click into the picture to draw';
+  tavexPage.restartedAt = performance.now();
+}
 
 // ---- The page's input.
 
@@ -206,7 +237,8 @@ $('fewer-steps').onclick = () => send('steps', {a: -1});
 $('fit-graph').onclick = () => send('fitGraph');
 function cancelPass() {
   tavexPage.cancelledAt = performance.now();
-  send('cancel');
+  if (shared) send('cancel');
+  else restartWorker();
 }
 $('cancel').onclick = cancelPass;
 
@@ -293,8 +325,7 @@ for (const close of document.querySelectorAll('dialog .close')) {
 
 (async () => {
   await tavexFont.load(fontUrl);
-  const size = deviceSize();
-  worker.postMessage({start: true, queue: shared, fontUrl, ...size});
+  startWorker();
 })();
 
 if ('serviceWorker' in navigator) {

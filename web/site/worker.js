@@ -31,7 +31,8 @@ self.tavexWorker = {
 // The page's input, one object at a time, into the program.
 function input(event) {
   const kinds = {resize: 1, click: 2, move: 3, steps: 4, chooseRow: 5, editRow: 6,
-                 acceptRows: 7, fitGraph: 8, convergence: 9, cancel: 10, savePicture: 11};
+                 acceptRows: 7, fitGraph: 8, convergence: 9, cancel: 10, savePicture: 11,
+                 restoreRows: 12};
   const kind = kinds[event.kind];
   if (!kind || !tavex) return;
   let text = 0;
@@ -71,6 +72,9 @@ function readQueue() {
   }
 }
 
+// Input that came before the program was ready.
+const early = [];
+
 onmessage = async (e) => {
   const data = e.data;
   if (data.start) {
@@ -79,12 +83,14 @@ onmessage = async (e) => {
     }
     await tavexFont.load(data.fontUrl);
     tavex = await createTavex();
-    tavex._tavex_start(data.width, data.height, data.dpi);
+    tavex._tavex_start(data.width, data.height, data.dpi, data.quiet ? 1 : 0);
     postMessage({ready: true});
+    early.splice(0).forEach(input);
     readQueue();
   } else if (data.wake) {
     readQueue();
   } else if (data.input) {
-    input(data.input);
+    if (tavex) input(data.input);
+    else early.push(data.input);
   }
 };
