@@ -151,7 +151,8 @@ function startWorker(quiet = false) {
     if (e.data.ready) return;
     const message = JSON.parse(e.data.message);
     const handle = handlers[message.type];
-    if (handle) handle(message, e.data.pixels);
+    // The picture's texts need the page's font: messages wait for it, in order.
+    if (handle) pageFont.then(() => handle(message, e.data.pixels));
   };
   worker.onerror = (e) => { $('status').textContent = `The program stopped: ${e.message}`; };
   worker.postMessage({start: true, queue: shared, fontUrl, quiet, ...deviceSize()});
@@ -323,10 +324,8 @@ for (const close of document.querySelectorAll('dialog .close')) {
 
 // ---- Start: the page's font, then the program with the picture's size.
 
-(async () => {
-  await tavexFont.load(fontUrl);
-  startWorker();
-})();
+const pageFont = tavexFont.load(fontUrl);
+startWorker();
 
 if ('serviceWorker' in navigator) {
   navigator.serviceWorker.register('sw.js').then(() => {

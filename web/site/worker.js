@@ -81,8 +81,7 @@ onmessage = async (e) => {
     if (data.queue) {
       queue = {counters: new Int32Array(data.queue, 0, 2), bytes: new Uint8Array(data.queue, 8)};
     }
-    await tavexFont.load(data.fontUrl);
-    tavex = await createTavex();
+    [, tavex] = await Promise.all([tavexFont.load(data.fontUrl), createTavex()]);
     tavex._tavex_start(data.width, data.height, data.dpi, data.quiet ? 1 : 0);
     postMessage({ready: true});
     early.splice(0).forEach(input);
