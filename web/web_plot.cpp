@@ -67,6 +67,16 @@ std::vector<std::string> panelLines(const PanelText& panel) {
   return std::vector<std::string>(panel.lines, panel.lines + panel.count);
 }
 
+// The convergence study's sentences are UTF-8 ("±").
+std::string utf8Texts(const std::vector<std::string>& texts) {
+  std::string out = "[";
+  for (size_t i = 0; i < texts.size(); ++i) {
+    if (i) out += ',';
+    out += jsonUtf8Text(texts[i]);
+  }
+  return out + "]";
+}
+
 std::string convergenceJson(const ConvergenceStudy& study, bool running,
                             const std::string& summary) {
   const std::vector<ConvergenceRow>& rows = study.rows();
@@ -81,13 +91,13 @@ std::string convergenceJson(const ConvergenceStudy& study, bool running,
   return JsonObject()
       .text("type", "convergence")
       .flag("running", running)
-      .text("reference", study.referenceDone()
-                             ? referenceStatement(study.reference(), study.functionRecord())
-                             : "Reference: computing...")
-      .raw("notes", jsonTexts(notes))
+      .utf8Text("reference", study.referenceDone()
+                                 ? referenceStatement(study.reference(), study.functionRecord())
+                                 : "Reference: computing...")
+      .raw("notes", utf8Texts(notes))
       .raw("header", jsonTexts(convergenceHeader()))
       .raw("rows", table)
-      .text("summary", summary)
+      .utf8Text("summary", summary)
       .text("tsv", study.tableText('\t'))
       .text("csv", study.tableText(','))
       .str();

@@ -90,6 +90,7 @@ test('Fit Graph, Help, Convergence and Save picture', async () => {
   await page.waitForFunction(() => /rows, n = 12 to/.test($('convergence-summary').textContent), null,
                              {timeout: 60000});
   assert.equal(await page.textContent('#convergence-table tbody tr:first-child td:first-child'), '12');
+  assert.match(await page.textContent('#convergence-reference'), /^Reference = 5\.1646028130\d* \u00b1 /);
   const csv = page.waitForEvent('download');
   await page.click('#convergence-save');
   assert.equal((await csv).suggestedFilename(), 'convergence.csv');

@@ -109,6 +109,9 @@ TEST(PageMessages, TextsAreEscapedJson) {
   EXPECT_EQ(JsonObject().number("n", 24).flag("on", true).raw("a", "[1]").text("s", "").str(),
             "{\"n\":24,\"on\":true,\"a\":[1],\"s\":\"\"}");
   EXPECT_EQ(jsonTexts({"a", "b"}), "[\"a\",\"b\"]");
+  // The convergence study's sentences are UTF-8; a stray byte reads as Latin-1.
+  EXPECT_EQ(jsonUtf8Text("\xc2\xb1 \xe2\x82\xac \xf0\x9f\x98\x80 \xff\"\n"),
+            "\"\\u00b1 \\u20ac \\ud83d\\ude00 \\u00ff\\\"\\u000a\"");
 }
 
 }  // namespace
