@@ -3,12 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-// The line rasteriser the desktop's painter canvas uses; without it (a tree
-// from before it moved to graphics/) lines are left out.
-#if __has_include("graphics/raster.h")
+// The line rasteriser the desktop's painter canvas uses.
 #include "graphics/raster.h"
-#define TAVEX_HAVE_RASTER 1
-#endif
 
 namespace tavex {
 
@@ -43,14 +39,6 @@ RasterCanvas::RasterCanvas(int width, int height, FontMeasure& measure)
   // Without a font of its own the canvas writes in the page's plain face.
   deviceFont_.height = -13;
   deviceFont_.faceName = "sans-serif";
-}
-
-bool RasterCanvas::drawsLines() {
-#ifdef TAVEX_HAVE_RASTER
-  return true;
-#else
-  return false;
-#endif
 }
 
 Rect RasterCanvas::takeChanges() {
@@ -151,7 +139,6 @@ void RasterCanvas::moveTo(int x, int y) {
 }
 
 void RasterCanvas::lineTo(int x, int y) {
-#ifdef TAVEX_HAVE_RASTER
   if (x != x_ || y != y_) {
     if (penWidth_ <= 1) {
       const Pixel from{x_, y_}, to{x, y};
@@ -166,12 +153,10 @@ void RasterCanvas::lineTo(int x, int y) {
       wideLine(x_, y_, x, y);
     }
   }
-#endif
   x_ = x;
   y_ = y;
 }
 
-#ifdef TAVEX_HAVE_RASTER
 // A pen wider than one unit: a square of its width at each pixel of the thin
 // line, and at its end (a printer's pen; the screen draws one unit wide).
 void RasterCanvas::wideLine(int x0, int y0, int x1, int y1) {
@@ -185,7 +170,6 @@ void RasterCanvas::wideLine(int x0, int y0, int x1, int y1) {
   });
   stamp(x1, y1);
 }
-#endif
 
 void RasterCanvas::rectangle(int left, int top, int right, int bottom) {
   const Rect box = Rect{left, top, right, bottom}.normalised();

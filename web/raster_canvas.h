@@ -72,7 +72,6 @@ class RasterCanvas : public Canvas {
   DeviceResolution resolution() override;
 
   // Whether lines are drawn (the line rasteriser of graphics/ is built in).
-  static bool drawsLines();
 
   // Logical dots per inch the fonts are scaled for (96 times the page's
   // device pixel ratio).

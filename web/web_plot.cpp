@@ -182,7 +182,6 @@ void WebPlot::startQuietly(int width, int height, double dpi) {
                  .text("version", TAVEX_VERSION)
                  .text("help", kHelpText)
                  .text("helpCaption", kHelpCaption)
-                 .flag("drawsLines", RasterCanvas::drawsLines())
                  .str());
   showRows(kFunctionBox);
   showRows(kGraphBox);

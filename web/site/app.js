@@ -127,7 +127,6 @@ function showProgress(message) {
 
 function showHello(message) {
   tavexPage.version = message.version;
-  tavexPage.drawsLines = message.drawsLines;
   $('version').textContent = message.version;
   $('help-text').textContent = message.help;
   $('help-title').textContent = message.helpCaption;
