@@ -134,6 +134,8 @@ UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& i
         r.SumU = fp * h + r.SumU;
         r.SumL = fx * h + r.SumL;
       }
+      r.SumLeft = fp * h + r.SumLeft;
+      r.SumRight = fx * h + r.SumRight;
       p = x;
       fp = fx;
     }
@@ -154,25 +156,39 @@ RiemannSums computeSums(FunctionEvaluator& evaluator, const FunctionInterval& in
   const UpperLower ul = rectangleWalk(evaluator, interval, drawing);
   sums.SumU = ul.SumU;
   sums.SumL = ul.SumL;
+  sums.SumLeft = ul.SumLeft;
+  sums.SumRight = ul.SumRight;
   return sums;
 }
 
+namespace {
+
+void addReadout(ReadoutLines& out, const char* label, double value) {
+  char* line = out.lines[out.count++];
+  // A fixed text longer than the line (magnitudes from about 1e60) would be
+  // cut into a wrong-looking number; the exponent form always fits.
+  int n = std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10f", label, value);
+  if (n < 0 || n >= ReadoutLines::kLineSize)
+    std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10e", label, value);
+}
+
+}  // namespace
+
 ReadoutLines sumReadouts(const RiemannSums& sums) {
   ReadoutLines out;
-  auto add = [&out](const char* label, double value) {
-    char* line = out.lines[out.count++];
-    // A fixed text longer than the line (magnitudes from about 1e60) would be
-    // cut into a wrong-looking number; the exponent form always fits.
-    int n = std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10f", label, value);
-    if (n < 0 || n >= ReadoutLines::kLineSize)
-      std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10e", label, value);
-  };
-  add("SumU ", sums.SumU);
-  add("SumL ", sums.SumL);
-  add("SumT ", sums.SumT);
-  add("SumM ", sums.SumM);
-  if (sums.simpsonShown) add("SumS ", sums.SumS);
-  add("Exact", sums.Exact);
+  addReadout(out, "SumU ", sums.SumU);
+  addReadout(out, "SumL ", sums.SumL);
+  addReadout(out, "SumT ", sums.SumT);
+  addReadout(out, "SumM ", sums.SumM);
+  if (sums.simpsonShown) addReadout(out, "SumS ", sums.SumS);
+  addReadout(out, "Exact", sums.Exact);
+  return out;
+}
+
+ReadoutLines sideReadouts(const RiemannSums& sums) {
+  ReadoutLines out;
+  addReadout(out, "SumLeft ", sums.SumLeft);
+  addReadout(out, "SumRight", sums.SumRight);
   return out;
 }
 

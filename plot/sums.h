@@ -16,6 +16,9 @@ struct RiemannSums {
   double SumM = 0.0;
   double SumS = 0.0;
   double Exact = 0.0;
+  // The left and right rectangle sums, from the walk's evaluations.
+  double SumLeft = 0.0;
+  double SumRight = 0.0;
   bool simpsonShown = false;
 };
 
@@ -52,6 +55,8 @@ MidpointTrapezoid midpointTrapezoidSums(FunctionEvaluator& evaluator,
 struct UpperLower {
   double SumU = 0.0;
   double SumL = 0.0;
+  double SumLeft = 0.0;   // h times each step's left end value
+  double SumRight = 0.0;  // and its right end value
 };
 // Walks the n steps; drawing may be null.
 UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& interval,
@@ -72,5 +77,11 @@ struct ReadoutLines {
 // "SumU  = %.10f" ... "Exact = %.10f", SumS only when simpsonShown. A value
 // whose fixed text would not fit in 79 characters is shown as "%.10e".
 ReadoutLines sumReadouts(const RiemannSums& sums);
+// The left and right sums in the same forms: "SumLeft  = %.10f" and
+// "SumRight = %.10f". The data panel does not show them.
+ReadoutLines sideReadouts(const RiemannSums& sums);
+// Where the value starts in a line of sumReadouts and of sideReadouts.
+inline constexpr int kReadoutValueAt = 8;
+inline constexpr int kSideReadoutValueAt = 11;
 
 }  // namespace tavex

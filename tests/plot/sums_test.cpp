@@ -70,6 +70,53 @@ TEST_F(Sums, WorkedValuesToTenDecimals) {
   }
 }
 
+// The left and right sums come from the walk's own evaluations, added in
+// step order: the same doubles as a hand computation from those values.
+TEST_F(Sums, LeftAndRightFromTheWalksEvaluations) {
+  struct Case {
+    const char* title;
+    std::vector<std::pair<std::string, std::string>> edits;
+    const char* left;
+    const char* right;
+  };
+  const Case cases[] = {
+      {"defaults, n = 12", {}, "SumLeft  = 5.3877848038", "SumRight = 4.9251316441"},
+      {"defaults, n = 3", {{"n", "3"}}, "SumLeft  = 5.9539173892", "SumRight = 4.1033047504"},
+      {"x*x on [0, 1], n = 4", {{"y", "x*x"}, {"x1", "0"}, {"x2", "1"}, {"n", "4"}},
+       "SumLeft  = 0.2187500000", "SumRight = 0.4687500000"},
+      {"x*x on [1, 0], n = 4", {{"y", "x*x"}, {"x1", "1"}, {"x2", "0"}, {"n", "4"}},
+       "SumLeft  = -0.4687500000", "SumRight = -0.2187500000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    initFunctionData();
+    setFunctionData(c.edits);
+    struct Recording : FunctionEvaluator {
+      using FunctionEvaluator::FunctionEvaluator;
+      std::vector<double> fs;
+      double evaluate(double x) override { return fs.emplace_back(FunctionEvaluator::evaluate(x)); }
+    } rec(functionData, testing::testEngine());
+    const FunctionInterval fi = readFunctionInterval();
+    const RiemannSums sums = computeSums(rec, fi, nullptr);
+    // The walk's n + 1 values are the last evaluations.
+    const std::vector<double> walk(rec.fs.end() - (fi.n + 1), rec.fs.end());
+    double left = 0.0, right = 0.0;
+    for (int i = 1; i <= fi.n; ++i) {
+      left = walk[i - 1] * fi.h + left;
+      right = walk[i] * fi.h + right;
+    }
+    EXPECT_EQ(sums.SumLeft, left);
+    EXPECT_EQ(sums.SumRight, right);
+    const ReadoutLines lines = sideReadouts(sums);
+    ASSERT_EQ(lines.count, 2);
+    EXPECT_STREQ(lines.lines[0], c.left);
+    EXPECT_STREQ(lines.lines[1], c.right);
+    // The other readouts are those of a plain evaluator.
+    FunctionEvaluator plain(functionData, testing::testEngine());
+    EXPECT_EQ(readouts(computeSums(plain, fi, nullptr)), readouts(sums));
+  }
+}
+
 TEST_F(Sums, StaleValuesAtAPoleFollowTheOrderOfEvaluation) {
   // 1/x on [-1, 1] with n = 2 meets x = 0 as a grid point, as x2 - h and as
   // x_i + h; each time the previous evaluation's value stands in.
