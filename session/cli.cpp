@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "session/cli_analysis.h"
 #include "session/cli_convergence.h"
 #include "session/cli_edits.h"
 #include "session/pass_report.h"
@@ -30,6 +31,10 @@ void printUsage(std::FILE* to) {
       "                                    draw one pass (default 800x600) into FILE\n"
       "                                    (.png, .svg or .pdf), then print its data panel\n"
       "       tavex --convergence [--upto N] [EDIT...]  the sums for n, 2n, 4n ... up to N\n"
+      "       tavex --tolerance EPS [EDIT...]  for each rule the n whose error bound,\n"
+      "                                    and whose actual error, is within EPS\n"
+      "       tavex --find [EDIT...]       every zero, maximum, minimum and inflection\n"
+      "                                    point of f on [x1, x2]\n"
       "       tavex --help                 print this help\n"
       "       tavex --version              print the version\n"
       "  EDIT: --fdata NAME=VALUE  set a function data entry (y a b c d e x1 x2 n)\n"
@@ -239,6 +244,8 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
     return runEval(argc, argv, out);
   }
   if (std::strcmp(argv[1], "--convergence") == 0) return runConvergence(argc, argv, out, err);
+  if (std::strcmp(argv[1], "--tolerance") == 0) return runTolerance(argc, argv, out, err);
+  if (std::strcmp(argv[1], "--find") == 0) return runFind(argc, argv, out, err);
   for (const char* option : {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata"})
     if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err, renderer);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);
