@@ -1,55 +1,52 @@
 // The shared procedure of the child windows: data box notifications and
 // clean-up, and the mouse and the keys on the live plot window.
+#include "app/child_procedure.h"
+
 #include <QPointer>
+#include <QRect>
 
 #include <cstdint>
 
-#include "app/commands.h"
-#include "app/pass_runner.h"
+#include "app/pass_host.h"
 #include "app/plot_tools.h"
+#include "app/plot_window.h"
 #include "app/shell_globals.h"
 #include "graphics/graph_frame.h"
 #include "platform/child_window.h"
 #include "plot/plot.h"
+#include "session/pass_runner.h"
 #include "ui/data_box.h"
 
 namespace tavex {
 
 namespace {
 
-// The window is the live plot window and the current frame draws into it
-// (not into the main window, as a print frame does).
-bool servesPlot(ChildWindow& window) {
-  return &window == plotWindow && currentFrame != nullptr &&
-         currentFrame->window == static_cast<DeviceWindow*>(&window);
-}
+const QRect kChildOuterRect(30, 50, 200, 200);
 
 void closeBox(DataBox*& box) {
-  if (box->built == 1) {
-    box->acceptAllRows();
-    box->closeControls();
-    box->built = 0;
-    box->index = 0;
-  }
+  box->close();
   delete box;
   box = nullptr;
 }
 
 }  // namespace
 
+ChildWindow* openChildWindow(const char* title, QWidget* owner) {
+  auto* window = new ChildWindow(&childWindowProcedure, QString::fromLatin1(title), owner);
+  window->showWithOuterRect(kChildOuterRect);
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
 long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
   switch (event.message) {
     case ChildMessage::Close:
       // A pass drawing into this window ends first; the window closes after it.
-      if (passRunning() && currentFrame != nullptr &&
-          currentFrame->window == static_cast<DeviceWindow*>(&window)) {
-        QPointer<ChildWindow> closing(&window);
-        whenNoPass([closing] {
-          if (closing) closing->close();
-        });
-        return 1;
-      }
-      return 0;
+      return closeAfterPass(&window, currentFrame != nullptr &&
+                                         currentFrame->window == static_cast<DeviceWindow*>(&window))
+                 ? 1
+                 : 0;
     case ChildMessage::Destroy:
       if (&window == fdataWindow && fdataBox != nullptr) closeBox(fdataBox);
       if (&window == gdataWindow && gdataBox != nullptr) closeBox(gdataBox);

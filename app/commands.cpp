@@ -1,31 +1,33 @@
 #include "app/commands.h"
 
-#include <QRect>
-#include <QString>
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 
-#include "session/help_text.h"
+#include "app/child_procedure.h"
+#include "app/convergence_command.h"
 #include "app/main_window.h"
-#include "app/pass_runner.h"
-#include "session/plot_status.h"
+#include "app/pass_host.h"
+#include "app/plot_tools.h"
+#include "app/plot_window.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "graphics/graph_frame.h"
-#include "platform/child_window.h"
 #include "platform/image_window.h"
 #include "plot/dialogs.h"
 #include "plot/plot.h"
 #include "plot/print.h"
+#include "session/help_text.h"
 #include "ui/data_box.h"
 
 namespace tavex {
 
 namespace {
-
-const QRect kChildOuterRect(30, 50, 200, 200);
 
 // Where the system's printers are not set up for the program (in widget
 // tests), no printer is configured.
@@ -46,7 +48,40 @@ void openBoxCommand(std::span<DataEntry> record, const char* title, ChildWindow*
   if (openDataBox(record, title, window, box) == nullptr) window->destroyWindow();
 }
 
+QAction* addCommand(MainWindow& window, QWidget* menu, const char* text, int id) {
+  auto* action = new QAction(QString::fromLatin1(text), menu);
+  window.tagCommand(action, id);
+  QObject::connect(action, &QAction::triggered, menu, [id] { mainWindowCommand(id); });
+  menu->addAction(action);
+  return action;
+}
+
 }  // namespace
+
+void installMenu(MainWindow& window) {
+  // The menu bar in its fixed order: two commands on the bar itself around
+  // the two pop-ups.
+  QMenuBar* bar = window.menuBar();
+  addCommand(window, bar, "E&xit", kExitCommand);
+  QMenu* data = bar->addMenu("&Data");
+  addCommand(window, data, "&Fdata", kFdataCommand);
+  addCommand(window, data, "&Gdata", kGdataCommand);
+  QMenu* plotMenu = bar->addMenu("&Plot");
+  addCommand(window, plotMenu, "&Screen", kScreenCommand);
+  addCommand(window, plotMenu, "&Print", kPrintCommand);
+  // The teaching tools, after the items above.
+  addCommand(window, plotMenu, "&Convergence", kConvergenceCommand);
+  addCommand(window, plotMenu, "&Fit Graph", kFitGraphCommand);
+  QAction* save = addCommand(window, plotMenu, "Save &Picture...", kSavePictureCommand);
+  QAction* copyPicture = addCommand(window, plotMenu, "Copy &Picture", kCopyPictureCommand);
+  QAction* copyReadouts = addCommand(window, plotMenu, "Copy &Readouts", kCopyReadoutsCommand);
+  // Saving and copying need a live plot window.
+  QObject::connect(plotMenu, &QMenu::aboutToShow, plotMenu, [save, copyPicture, copyReadouts] {
+    const bool live = livePlotShown();
+    for (QAction* a : {save, copyPicture, copyReadouts}) a->setEnabled(live);
+  });
+  addCommand(window, bar, "&Help", kHelpCommand);
+}
 
 bool mainWindowCommand(int id) {
   switch (id) {
@@ -113,12 +148,7 @@ int gdataCommand() {
 
 int screenCommand() {
   // The frame a running pass draws through goes only once the pass has ended.
-  whenNoPass([] {
-    plotWindow = openChildWindow("plotm", mainWindow);
-    discardCurrentFrame();
-    // Without a frame the window stays open and ignores the mouse.
-    currentFrame = new (std::nothrow) GraphFrame(plotWindow);
-  });
+  whenNoPass([] { openPlotWindow(openChildWindow("plotm", mainWindow)); });
   return 0;
 }
 
@@ -133,7 +163,8 @@ int printCommand() {
     NoPrinters noPrinters;
     PrintService& printers = printService != nullptr ? *printService : noPrinters;
     GraphFrame& frame = *currentFrame;
-    passEnded(runMonitored(shellPlotContext(), nullptr, [&](const PlotContext& context) {
+    DesktopProgress progress(nullptr, mainWindow);
+    passEnded(runMonitored(shellPlotContext(), &progress, [&](const PlotContext& context) {
       return printPlot(context, frame, *dialogs, printers);
     }));
     // The print pass has finished its output; this only makes sure.
@@ -142,39 +173,6 @@ int printCommand() {
     currentFrame = nullptr;
   });
   return 0;
-}
-
-ChildWindow* openChildWindow(const char* title, QWidget* owner) {
-  auto* window = new ChildWindow(&childWindowProcedure, QString::fromLatin1(title), owner);
-  window->showWithOuterRect(kChildOuterRect);
-  window->raise();
-  window->activateWindow();
-  return window;
-}
-
-PlotContext shellPlotContext() {
-  return PlotContext{.engine = programEngine(),
-                     .mouseX = lastMouseX,
-                     .mouseY = lastMouseY,
-                     .probeEnabled = probeEnabled};
-}
-
-void passEnded(const PassResult& result, ChildWindow* window, int sizeMessagesBefore) {
-  // A window sized while the pass ran may have lost its picture: the probe
-  // stays off until the next click.
-  const bool sized = sizeMessagesBefore >= 0 && sizeMessagesBefore != sizeMessages;
-  probeEnabled = sized ? 0 : result.probeEnabled;
-  if (mainWindow != nullptr) mainWindow->showPass(result);
-  if (window != nullptr && result.ran && result.report.drawPass)
-    window->setStatusText(QString::fromLatin1(plotStatusLine(result).c_str()));
-}
-
-void discardCurrentFrame() {
-  if (currentFrame == nullptr) return;
-  finishOutput(*currentFrame);
-  probeEnabled = 0;
-  delete currentFrame;
-  currentFrame = nullptr;
 }
 
 }  // namespace tavex

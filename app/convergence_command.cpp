@@ -6,15 +6,15 @@
 #include <QScreen>
 #include <QTimer>
 
-#include <chrono>
-
-#include "app/commands.h"
+#include "app/child_procedure.h"
 #include "app/main_window.h"
-#include "app/pass_runner.h"
+#include "app/pass_host.h"
+#include "app/plot_window.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
 #include "platform/child_window.h"
 #include "plot/convergence.h"
+#include "session/plot_tools.h"
 #include "ui/convergence_view.h"
 
 namespace tavex {
@@ -45,12 +45,9 @@ class WindowWatch : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Resize && view) QTimer::singleShot(0, view, fitView);
-    if (event->type() == QEvent::Close && computing) {
+    if (event->type() == QEvent::Close &&
+        closeAfterPass(static_cast<QWidget*>(watched), computing)) {
       event->ignore();
-      QPointer<QObject> closing(watched);
-      whenNoPass([closing] {
-        if (closing) static_cast<ChildWindow*>(closing.data())->close();
-      });
       return true;
     }
     return false;
@@ -78,18 +75,6 @@ void openWindow() {
   view->show();
 }
 
-QString summary(const ConvergenceStudy& study, long long evaluations, double seconds) {
-  const std::vector<ConvergenceRow>& rows = study.rows();
-  if (study.cancelled()) return QStringLiteral("Cancelled: %1 rows complete").arg(rows.size());
-  if (rows.empty()) return {};
-  return QStringLiteral("%1 rows, n = %2 to %3: %4 evaluations of f in %5 s")
-      .arg(rows.size())
-      .arg(rows.front().n)
-      .arg(rows.back().n)
-      .arg(evaluations)
-      .arg(seconds, 0, 'f', 2);
-}
-
 }  // namespace
 
 ChildWindow* convergenceWindow() { return window && !window->destroyed() ? window.data() : nullptr; }
@@ -102,24 +87,13 @@ void recomputeConvergence() {
   ConvergenceStudy study(functionData, graphData, view->limit());
   computing = true;
   view->showStudy(study, true);
-  const auto start = std::chrono::steady_clock::now();
-  long long evaluations = 0;
-  runMonitored(shellPlotContext(), window, [&](const PlotContext& context) {
-    study.run(context.engine, context.monitor, [&] {
-      if (view) view->showStudy(study, true);
-    });
-    for (const ConvergenceRow& row : study.rows()) evaluations += row.evaluations;
-    evaluations += study.reference().evaluations;
-    PassResult result;
-    result.ran = true;
-    result.cancelled = study.cancelled();
-    return result;
+  DesktopProgress progress(window, mainWindow);
+  const std::string summary = runConvergenceStudy(study, shellPlotContext(), &progress, [&] {
+    if (view) view->showStudy(study, true);
   });
   computing = false;
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (view) view->showStudy(study, false);
-  if (window) window->setStatusText(summary(study, evaluations, seconds));
+  if (window) window->setStatusText(QString::fromStdString(summary));
 }
 
 int convergenceCommand() {

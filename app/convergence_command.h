@@ -10,6 +10,9 @@ class ConvergenceView;
 ChildWindow* convergenceWindow();
 ConvergenceView* convergenceView();
 
+// "&Convergence": opens the window (or raises it) and computes the table.
+int convergenceCommand();
+
 // Computes the table again from the records as they are now, as a pass
 // (progress in the window's status line; Cancel and Esc stop it).
 void recomputeConvergence();

@@ -4,12 +4,19 @@
 #include <clocale>
 #include <cstdio>
 
-#include "session/cli.h"
+#include "app/commands.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "platform/qt_print_service.h"
+#include "session/cli.h"
 
 namespace tavex {
+
+std::unique_ptr<MainWindow> makeMainWindow() {
+  auto window = std::make_unique<MainWindow>();
+  installMenu(*window);
+  return window;
+}
 
 int runDesktop(int argc, char** argv) {
   // Without a display Qt would abort; say why and how else to run instead.
@@ -29,8 +36,8 @@ int runDesktop(int argc, char** argv) {
   printService = &printers;
   // The program ends when the main window goes, not with its last window.
   app.setQuitOnLastWindowClosed(false);
-  MainWindow window;
-  window.show();
+  const std::unique_ptr<MainWindow> window = makeMainWindow();
+  window->show();
   const int status = app.exec();
   printService = nullptr;
   return status;

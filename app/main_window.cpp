@@ -6,17 +6,17 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
 
-#include "app/commands.h"
-#include "app/pass_runner.h"
-#include "session/pass_report.h"
+#include "app/pass_host.h"
 #include "app/shell_globals.h"
 #include "platform/child_window.h"
 #include "platform/image_window.h"
+#include "ui/data_box.h"
+#include "session/pass_report.h"
+#include "session/plot_tools.h"
+#include "session/state.h"
 
 namespace tavex {
 
@@ -27,29 +27,6 @@ constexpr char kCommandProperty[] = "tavexCommand";
 MainWindow::MainWindow() : dialogs_(this) {
   setWindowTitle("tavex");
   setWindowIcon(QIcon(QStringLiteral(":/tavex.svg")));
-
-  // The menu bar in its fixed order: two commands on the bar itself around
-  // the two pop-ups.
-  QMenuBar* bar = menuBar();
-  addCommand(bar, "E&xit", kExitCommand);
-  QMenu* data = bar->addMenu("&Data");
-  addCommand(data, "&Fdata", kFdataCommand);
-  addCommand(data, "&Gdata", kGdataCommand);
-  QMenu* plotMenu = bar->addMenu("&Plot");
-  addCommand(plotMenu, "&Screen", kScreenCommand);
-  addCommand(plotMenu, "&Print", kPrintCommand);
-  // The teaching tools, after the items above.
-  addCommand(plotMenu, "&Convergence", kConvergenceCommand);
-  addCommand(plotMenu, "&Fit Graph", kFitGraphCommand);
-  QAction* save = addCommand(plotMenu, "Save &Picture...", kSavePictureCommand);
-  QAction* copyPicture = addCommand(plotMenu, "Copy &Picture", kCopyPictureCommand);
-  QAction* copyReadouts = addCommand(plotMenu, "Copy &Readouts", kCopyReadoutsCommand);
-  // Saving and copying need a live plot window.
-  connect(plotMenu, &QMenu::aboutToShow, this, [save, copyPicture, copyReadouts] {
-    const bool live = livePlotShown();
-    for (QAction* a : {save, copyPicture, copyReadouts}) a->setEnabled(live);
-  });
-  addCommand(bar, "&Help", kHelpCommand);
 
   client_ = new ImageWindow(this);
   setCentralWidget(client_);
@@ -68,21 +45,22 @@ MainWindow::MainWindow() : dialogs_(this) {
 
   mainWindow = this;
   dialogs = &dialogs_;
+  installPassHost();
+  // Entries the program writes show at once in an open data box.
+  setEntryListener([](const DataEntry* record, int entry) {
+    DataBox* box = record == functionData ? fdataBox : record == graphData ? gdataBox : nullptr;
+    if (box != nullptr) box->refreshRow(entry);
+  });
 }
 
 MainWindow::~MainWindow() {
   destroyOwnedWindows();
+  setEntryListener(nullptr);
   if (mainWindow == this) mainWindow = nullptr;
   if (dialogs == &dialogs_) dialogs = nullptr;
 }
 
-QAction* MainWindow::addCommand(QWidget* menu, const char* text, int id) {
-  auto* action = new QAction(QString::fromLatin1(text), menu);
-  action->setProperty(kCommandProperty, id);
-  connect(action, &QAction::triggered, this, [id] { mainWindowCommand(id); });
-  menu->addAction(action);
-  return action;
-}
+void MainWindow::tagCommand(QAction* action, int id) { action->setProperty(kCommandProperty, id); }
 
 QAction* MainWindow::commandAction(int id) const {
   for (QAction* action : findChildren<QAction*>())
@@ -93,16 +71,14 @@ QAction* MainWindow::commandAction(int id) const {
 }
 
 void MainWindow::showPass(const PassResult& result) {
-  if (!result.ran) return;
-  if (!result.report.drawPass) {
-    lastProbePass_ = result;
-    return;
-  }
-  lastDrawPass_ = result;
+  if (!result.ran || !result.report.drawPass) return;
   status_->setText(QString::fromLatin1(passReportText(result.report).c_str()));
 }
 
 QString MainWindow::statusText() const { return status_->text(); }
+
+const PassResult& MainWindow::lastDrawPass() const { return tavex::lastDrawPass(); }
+const PassResult& MainWindow::lastProbePass() const { return tavex::lastProbePass(); }
 
 void MainWindow::destroyOwnedWindows() {
   // Owned windows go first, each through its own destroy handling.
@@ -111,10 +87,9 @@ void MainWindow::destroyOwnedWindows() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (passRunning()) {
-    // The running pass is cancelled first; the window closes once it has ended.
+  // The running pass is cancelled first; the window closes once it has ended.
+  if (closeAfterPass(this, true)) {
     event->ignore();
-    whenNoPass([this] { close(); });
     return;
   }
   event->accept();

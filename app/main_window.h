@@ -24,29 +24,29 @@ class MainWindow : public QMainWindow {
 
   // The client area, the device of a print frame.
   ImageWindow* clientArea() const { return client_; }
-  // The menu item of a command identifier, or null.
+  // The menu item of a command identifier, or null; tagCommand marks an
+  // item with its identifier.
   QAction* commandAction(int id) const;
+  static void tagCommand(QAction* action, int id);
 
-  // Keeps what a pass produced; after a draw pass the status bar tells
-  // whether f could be evaluated everywhere.
+  // After a draw pass the status bar tells whether f could be evaluated
+  // everywhere.
   void showPass(const PassResult& result);
   QString statusText() const;
-  // The last draw pass and the last probe pass that ran.
-  const PassResult& lastDrawPass() const { return lastDrawPass_; }
-  const PassResult& lastProbePass() const { return lastProbePass_; }
+  // The last draw pass and the last probe pass that ran (kept by the
+  // session, session/state.h).
+  const PassResult& lastDrawPass() const;
+  const PassResult& lastProbePass() const;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  QAction* addCommand(QWidget* menu, const char* text, int id);
   void destroyOwnedWindows();
 
   ImageWindow* client_ = nullptr;
   QLabel* status_ = nullptr;
   QtDialogs dialogs_;
-  PassResult lastDrawPass_;
-  PassResult lastProbePass_;
   bool destroyed_ = false;
 };
 

@@ -24,18 +24,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/commands.h"
 #include "app/main_window.h"
-#include "app/pass_runner.h"
-#include "session/plot_status.h"
+#include "app/pass_host.h"
+#include "app/plot_window.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
-#include "graphics/graph_frame.h"
 #include "platform/child_window.h"
 #include "platform/render_file.h"
 #include "plot/dialogs.h"
-#include "plot/fit_graph.h"
-#include "ui/data_box.h"
+#include "session/plot_status.h"
 
 namespace tavex {
 
@@ -44,15 +41,6 @@ PictureFileDialog* pictureFileDialog = nullptr;
 namespace {
 
 QString latin1(const std::string& text) { return QString::fromLatin1(text.c_str()); }
-
-// note, then the pass's own line after "; " when it has one.
-std::string noted(const std::string& note, const std::string& line) {
-  return line.empty() ? note : note + "; " + line;
-}
-
-// What the last draw pass in a plot window produced.
-QPointer<ChildWindow> passWindow;
-PassResult windowPass;
 
 // The standard file dialog with a row for the picture's size below it.
 class QtPictureFileDialog : public PictureFileDialog {
@@ -133,13 +121,6 @@ void tellInWindowOrBox(ChildWindow* window, const std::string& text, const char*
 
 }  // namespace
 
-std::int32_t doubledSteps(std::int32_t n) {
-  const std::int64_t base = n < 1 ? 1 : n;
-  return static_cast<std::int32_t>(std::min<std::int64_t>(2 * base, INT32_MAX));
-}
-
-std::int32_t halvedSteps(std::int32_t n) { return n < 2 ? 1 : n / 2; }
-
 int stepsKeyDirection(int key) {
   switch (key) {
     case Qt::Key_Plus:
@@ -154,47 +135,13 @@ int stepsKeyDirection(int key) {
   }
 }
 
-void runWindowPass(ChildWindow& window, int probe) {
-  const int sizesBefore = sizeMessages;
-  const PassResult result = runPass(shellPlotContext(), *currentFrame, probe, kToWindow, &window);
-  passEnded(result, &window, sizesBefore);
-  if (probe == kDrawPass) keepWindowPass(window, result);
-}
-
-void drawWithNote(ChildWindow& window, const std::string& note) {
-  const int sizesBefore = sizeMessages;
-  const PassResult result =
-      runPass(shellPlotContext(), *currentFrame, kDrawPass, kToWindow, &window);
-  passEnded(result, &window, sizesBefore);
-  keepWindowPass(window, result);
-  window.setStatusText(latin1(noted(note, plotStatusLine(result))));
-}
-
-void keepWindowPass(ChildWindow& window, const PassResult& result) {
-  passWindow = &window;
-  windowPass = result;
-}
-
 void changeSteps(ChildWindow& window, int direction) {
   QPointer<ChildWindow> target(&window);
   whenNoPass([target, direction] {
     // The window may have gone, or another may have become live, meanwhile.
     if (!target || target != plotWindow || !livePlotShown()) return;
-    DataEntry& entry = functionData[kFdSteps];
-    const std::int32_t n = readInteger(entry.value);
-    const std::int32_t next = direction > 0 ? doubledSteps(n) : halvedSteps(n);
-    const std::string line = std::string(entry.name) + " = " + std::to_string(next);
-    acceptLine(entry, line.c_str());
-    if (fdataBox != nullptr) fdataBox->refreshRow(kFdSteps);
-    drawWithNote(*target, "n = " + std::to_string(next));
+    runWindowPass(*target, kDrawPass, changeStepsEntry(direction));
   });
-}
-
-QString readoutsText(const PassResult& result) {
-  QString text;
-  for (const PanelText* panel : {&result.functionPanel, &result.dataPanel})
-    for (int i = 0; i < panel->count; ++i) text += QString::fromLatin1(panel->lines[i]) + '\n';
-  return text;
 }
 
 int fitGraphCommand() {
@@ -202,33 +149,13 @@ int fitGraphCommand() {
     // Without a live plot window the entries change all the same, and the
     // next click into a plot window draws them.
     QPointer<ChildWindow> window = livePlotShown() ? plotWindow : nullptr;
-    GraphFit fit;
-    const PassResult sampled =
-        runMonitored(shellPlotContext(), window, [&fit](const PlotContext& context) {
-          PassResult pass;
-          fit = fitGraph(context, pass);
-          return pass;
-        });
-    if (sampled.cancelled) {
-      tellInWindowOrBox(window, "Fit Graph cancelled at " + sampled.cancelledAt + "; nothing changed",
-                        "Fit Graph");
-      return;
-    }
-    if (!fit.failure.empty()) {
-      tellInWindowOrBox(window, "Fit Graph: " + fit.failure + "; nothing changed", "Fit Graph");
-      return;
-    }
-    for (const auto& [entry, line] : fit.lines) {
-      acceptLine(graphData[entry], line.c_str());
-      if (gdataBox != nullptr) gdataBox->refreshRow(entry);
-    }
-    const std::string note = "Fitted x " + entryNumber(fit.x.low) + " to " +
-                             entryNumber(fit.x.high) + ", y " + entryNumber(fit.y.low) + " to " +
-                             entryNumber(fit.y.high);
-    if (window != nullptr && window == plotWindow && livePlotShown())
-      drawWithNote(*window, note);
+    DesktopProgress progress(window, mainWindow);
+    const FitOutcome fit = fitGraphEntries(shellPlotContext(), &progress);
+    if (!fit.changed) tellInWindowOrBox(window, fit.note, "Fit Graph");
+    else if (window != nullptr && window == plotWindow && livePlotShown())
+      runWindowPass(*window, kDrawPass, fit.note);
     else if (dialogs != nullptr)
-      dialogs->messageBox(note + ". Click into a plot window to draw.", "Fit Graph");
+      dialogs->messageBox(fit.note + ". Click into a plot window to draw.", "Fit Graph");
   });
   return 0;
 }
@@ -297,7 +224,8 @@ int savePictureCommand() {
       PassResult pass;
       std::string error;
       bool saved = false;
-      runMonitored(shellPlotContext(), window, [&](const PlotContext& context) {
+      DesktopProgress progress(window, mainWindow);
+      runMonitored(shellPlotContext(), &progress, [&](const PlotContext& context) {
         saved = savePictureFile(context, request->path, request->width, request->height, pass, error);
         return pass;
       });
@@ -313,7 +241,7 @@ int savePictureCommand() {
       pictureFolder() = QFileInfo(QString::fromStdString(request->path)).absolutePath();
       if (window)
         window->setStatusText(QStringLiteral("Saved %1 (%2 by %3)").arg(name).arg(request->width).arg(request->height) +
-                              latin1(noted("", plotStatusLine(pass))));
+                              latin1(notedLine("", plotStatusLine(pass))));
     });
   });
   return 0;
@@ -328,17 +256,13 @@ int copyPictureCommand() {
 
 int copyReadoutsCommand() {
   if (!livePlotShown()) return 0;
-  if (passWindow != plotWindow || !windowPass.ran || windowPass.cancelled) {
+  const PassResult& shown = livePlotPass();
+  if (!shown.ran || shown.cancelled) {
     plotWindow->setStatusText(QStringLiteral("No readouts to copy yet: click into the window to draw"));
     return 0;
   }
-  QGuiApplication::clipboard()->setText(readoutsText(windowPass));
+  QGuiApplication::clipboard()->setText(QString::fromLatin1(readoutsText(shown).c_str()));
   return 0;
-}
-
-bool livePlotShown() {
-  return plotWindow != nullptr && currentFrame != nullptr &&
-         currentFrame->window == static_cast<DeviceWindow*>(plotWindow);
 }
 
 }  // namespace tavex

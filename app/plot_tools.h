@@ -1,6 +1,7 @@
-// The teaching tools around the live plot window: n at a keystroke, fitting
-// the graph window to the lesson, and the picture and the readouts saved or
-// copied out of the program.
+// The teaching tools of "&Plot" around the live plot window: n at a
+// keystroke, fitting the graph window to the lesson, and the picture and the
+// readouts saved or copied out of the program. Their rules are in
+// session/plot_tools.h; these are the desktop's commands and dialogs.
 #pragma once
 
 #include <cstdint>
@@ -8,17 +9,11 @@
 #include <string>
 
 #include "plot/plot.h"
-
-class QString;
+#include "session/plot_tools.h"
 
 namespace tavex {
 
 class ChildWindow;
-
-// n after a keystroke: doubled up to the largest 32-bit integer, or halved
-// (rounding down); an n below 1 counts as 1, and the result is never below 1.
-std::int32_t doubledSteps(std::int32_t n);
-std::int32_t halvedSteps(std::int32_t n);
 
 // What a key (Qt::Key) does to n in the live plot window: 1 doubles ("+",
 // "=" and PageUp), -1 halves ("-" and PageDown), 0 nothing.
@@ -30,17 +25,11 @@ int stepsKeyDirection(int key);
 // starts with "n = <new n>".
 void changeSteps(ChildWindow& window, int direction);
 
-// A pass in window with its progress there, as a click or a mouse move runs
-// it; the window's status line then tells how it went (child_procedure.cpp).
-void runWindowPass(ChildWindow& window, int probe);
-// The same draw pass, with note put before the pass's own status line.
-void drawWithNote(ChildWindow& window, const std::string& note);
-// Keeps what the last draw pass in window produced, for "Copy &Readouts".
-void keepWindowPass(ChildWindow& window, const PassResult& result);
-
-// The text "Copy &Readouts" puts on the clipboard: the function line, then
-// the data panel's lines, each ending with a line feed.
-QString readoutsText(const PassResult& result);
+// The commands of "&Plot" after "&Print" but "&Convergence"; each returns 0.
+int fitGraphCommand();
+int savePictureCommand();
+int copyPictureCommand();
+int copyReadoutsCommand();
 
 // Where "Save &Picture..." asks for the file and the size; tests answer from
 // a script. Nothing (an empty optional) when the user cancels.

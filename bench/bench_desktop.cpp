@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/commands.h"
+#include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
@@ -28,7 +29,7 @@ struct Desktop {
   Desktop() {
     initFunctionData();
     initGraphData();
-    main = std::make_unique<MainWindow>();
+    main = makeMainWindow();
     main->show();
     screenCommand();
     plotWindow->resize(640, 420);

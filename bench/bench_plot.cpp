@@ -29,7 +29,7 @@ void BM_DrawPassIntoImage(benchmark::State& state) {
   QImage image(800, 600, QImage::Format_RGB32);
   PaintDeviceWindow window(&image, 800, 600);
   GraphFrame frame(&window);
-  const PlotContext context{.engine = testEngine()};
+  const PlotContext context{.engine = testEngine(), .functionRecord = functionData, .graphRecord = graphData};
   for (auto _ : state) plot(context, frame, kDrawPass, kToWindow);
   finishOutput(frame);
 }
@@ -43,7 +43,7 @@ void BM_DrawPassForN(benchmark::State& state) {
   QImage image(800, 600, QImage::Format_RGB32);
   PaintDeviceWindow window(&image, 800, 600);
   GraphFrame frame(&window);
-  const PlotContext context{.engine = testEngine()};
+  const PlotContext context{.engine = testEngine(), .functionRecord = functionData, .graphRecord = graphData};
   for (auto _ : state) plot(context, frame, kDrawPass, kToWindow);
   finishOutput(frame);
   initFunctionData();
@@ -56,7 +56,7 @@ void BM_ProbePassIntoImage(benchmark::State& state) {
   QImage image(800, 600, QImage::Format_RGB32);
   PaintDeviceWindow window(&image, 800, 600);
   GraphFrame frame(&window);
-  PlotContext context{.engine = testEngine()};
+  PlotContext context{.engine = testEngine(), .functionRecord = functionData, .graphRecord = graphData};
   context.probeEnabled = plot(context, frame, kDrawPass, kToWindow).probeEnabled;
   int x = 80;
   for (auto _ : state) {

@@ -65,7 +65,7 @@ void BM_DefaultDrawPass(benchmark::State& state) {
     RecordingWindow window;
     GraphFrame frame(&window);
     const PassResult pass =
-        plot(PlotContext{.engine = engine()}, frame, kDrawPass, kToWindow);
+        plot(PlotContext{.engine = engine(), .functionRecord = functionData, .graphRecord = graphData}, frame, kDrawPass, kToWindow);
     finishOutput(frame);
     benchmark::DoNotOptimize(pass.report.evaluations);
   }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace tavex {
@@ -88,6 +89,27 @@ const FunctionInterval& readFunctionInterval();
 const FunctionInterval& readFunctionInterval(const DataEntry* record);
 // The interval of a function data record, without storing it.
 FunctionInterval intervalOf(const DataEntry* record);
+
+// The graph data entries 1 to 13, converted.
+struct GraphSettings {
+  double x0 = 0;
+  double x1 = 0;
+  double y0 = 0;
+  double y1 = 0;
+  int n = 0;      // curve steps
+  int t1 = 0;     // major intervals along x
+  int tt1 = 0;    // minor intervals per major one along x
+  int t2 = 0;     // major intervals along y
+  int tt2 = 0;    // minor intervals per major one along y
+  int tsize = 0;  // tick size
+  std::string xlab;
+  std::string ylab;
+  std::string title;
+};
+
+// Reads entries 1 to 13 of a graph data record by position, with the data
+// texts' number rules (beside readFunctionInterval, its twin for FunctionData).
+GraphSettings readGraphSettings(const DataEntry* graphData);
 
 // Conversion rules shared by every numeric reader.
 // Integer as atoi reads it (white space, sign, digits; 0 without digits),

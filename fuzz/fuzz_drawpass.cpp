@@ -79,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NullWindow window(kWidth, kHeight);
   GraphFrame frame(&window);
   PlotContext context{.engine = engine,
-                      .mouseX = mouseX,
-                      .mouseY = mouseY,
                       .functionRecord = function,
-                      .graphRecord = graph};
+                      .graphRecord = graph,
+                      .mouseX = mouseX,
+                      .mouseY = mouseY};
   const PassResult draw = plot(context, frame, kDrawPass, kToWindow);
   context.probeEnabled = draw.probeEnabled;
   const PassResult probe = plot(context, frame, kProbePass, kToWindow);

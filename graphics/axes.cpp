@@ -162,24 +162,6 @@ void leftTicks(GraphFrame& frame, int count, double length) {
 
 }  // namespace
 
-GraphSettings readGraphSettings(const DataEntry* graphData) {
-  GraphSettings graph;
-  graph.x0 = readReal(graphData[kGdX0].value);
-  graph.x1 = readReal(graphData[kGdX1].value);
-  graph.y0 = readReal(graphData[kGdY0].value);
-  graph.y1 = readReal(graphData[kGdY1].value);
-  graph.n = readInteger(graphData[kGdPoints].value);
-  graph.t1 = readInteger(graphData[kGdT1].value);
-  graph.tt1 = readInteger(graphData[kGdTt1].value);
-  graph.t2 = readInteger(graphData[kGdT2].value);
-  graph.tt2 = readInteger(graphData[kGdTt2].value);
-  graph.tsize = readInteger(graphData[kGdTsize].value);
-  graph.xlab = graphData[kGdXlab].value;
-  graph.ylab = graphData[kGdYlab].value;
-  graph.title = graphData[kGdTitle].value;
-  return graph;
-}
-
 void drawGraph(GraphFrame& frame, const DataEntry* graphData) {
   drawGraph(frame, readGraphSettings(graphData));
 }

@@ -10,27 +10,6 @@
 
 namespace tavex {
 
-// The graph data entries 1 to 13, converted.
-struct GraphSettings {
-  double x0 = 0;
-  double x1 = 0;
-  double y0 = 0;
-  double y1 = 0;
-  int n = 0;      // curve steps
-  int t1 = 0;     // major intervals along x
-  int tt1 = 0;    // minor intervals per major one along x
-  int t2 = 0;     // major intervals along y
-  int tt2 = 0;    // minor intervals per major one along y
-  int tsize = 0;  // tick size
-  std::string xlab;
-  std::string ylab;
-  std::string title;
-};
-
-// Reads entries 1 to 13 of a graph data record by position, with the data
-// texts' number rules.
-GraphSettings readGraphSettings(const DataEntry* graphData);
-
 // The whole decoration from a graph data record, or from settings read before.
 void drawGraph(GraphFrame& frame, const DataEntry* graphData);
 void drawGraph(GraphFrame& frame, const GraphSettings& graph);

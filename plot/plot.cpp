@@ -322,9 +322,8 @@ std::string fixed5(const char* label, double value) {
 }  // namespace
 
 PassRecords::PassRecords(const PlotContext& context) {
-  std::copy_n(context.functionRecord ? context.functionRecord : functionData, kFunctionDataEntries,
-              function);
-  std::copy_n(context.graphRecord ? context.graphRecord : graphData, kGraphDataEntries, graph);
+  std::copy(context.functionRecord.begin(), context.functionRecord.end(), function);
+  std::copy(context.graphRecord.begin(), context.graphRecord.end(), graph);
 }
 
 void PanelText::add(const char* text) {

@@ -5,6 +5,7 @@
 // it keeps nothing between calls except what the frame holds.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -64,12 +65,18 @@ class PassMonitor {
  public:
   virtual ~PassMonitor() = default;
   virtual void progress(long long evaluationsMade, long long evaluationsExpected) = 0;
+  // The pass has drawn all it draws; only its closing messages may follow.
+  virtual void passEnded() {}
 };
 struct PassCancelled {};
 
 // What a pass needs from the program around it.
 struct PlotContext {
   ExpressionEngine& engine;  // f is evaluated in it; its variables persist
+  // The records the pass reads, as they stand when it starts (it takes a
+  // copy): the program's functionData and graphData, or others.
+  std::span<const DataEntry, kFunctionDataEntries> functionRecord;
+  std::span<const DataEntry, kGraphDataEntries> graphRecord;
   int mouseX = 0;            // the pointer in the frame's window, for a probe pass
   int mouseY = 0;
   int probeEnabled = 0;      // a probe pass runs only while this is 1
@@ -77,14 +84,10 @@ struct PlotContext {
   // pass draws the paper layout on the frame's window.
   PrintJob* printJob = nullptr;
   PassMonitor* monitor = nullptr;  // told of a draw pass's progress; may cancel it
-  // The records the pass reads, as they stand when it starts (it takes a
-  // copy); null for the program's functionData and graphData.
-  const DataEntry* functionRecord = nullptr;
-  const DataEntry* graphRecord = nullptr;
 };
 
-// The records a pass reads, copied as they stand when it starts: the
-// context's, or the program's functionData and graphData.
+// The records a pass reads, copied from its context as they stand when it
+// starts.
 struct PassRecords {
   DataEntry function[kFunctionDataEntries];
   DataEntry graph[kGraphDataEntries];

@@ -94,6 +94,7 @@ PassResult printPlot(const PlotContext& context, GraphFrame& frame, Dialogs& dia
   PlotContext printing = context;
   printing.printJob = &job;
   PassResult result = plot(printing, frame, kDrawPass, kToPrinter);
+  if (context.monitor != nullptr) context.monitor->passEnded();
   if (!job.accepted()) return result;
   if (result.cancelled) {
     const bool dropped = job.abort();

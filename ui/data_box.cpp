@@ -19,10 +19,6 @@ namespace tavex {
 namespace {
 
 // The records' texts are 8-bit; Latin-1 maps them one to one.
-QString fromLatin1(const char* text, int limit) {
-  return QString::fromLatin1(text, static_cast<qsizetype>(strnlen(text, limit)));
-}
-
 // Copies text as 8-bit characters into buffer, at most limit of them.
 void toBuffer(const QString& text, char* buffer, int limit) {
   const QByteArray bytes = text.toLatin1();
@@ -89,13 +85,10 @@ int DataBox::count() const {
 bool DataBox::notify(QWidget* control, int notification) {
   if (control == nullptr) return false;
   if (control == list) {
+    // A double-click where no row is selected leaves the edit target as it is.
     if (notification == kListDoubleClick) {
-      // A double-click where no row is selected leaves the edit target as it is.
       const int row = list->currentRow();
-      if (row >= 0 && list->item(row)->isSelected()) {
-        index = row;
-        copyRowToEdit(index);
-      }
+      if (model.chooseRow(row >= 0 && list->item(row)->isSelected() ? row : -1)) copyRowToEdit();
     }
     return true;
   }
@@ -110,37 +103,40 @@ bool DataBox::notify(QWidget* control, int notification) {
   return false;
 }
 
-void DataBox::copyRowToEdit(int row) {
-  toBuffer(list->item(row)->text(), text, kTextSize - 1);
+void DataBox::copyRowToEdit() {
+  const std::string row = model.editText();
+  std::memcpy(text, row.c_str(), row.size() + 1);
   edit->setText(QString::fromLatin1(text));
   // The field does not scroll: it shows the text from its start.
   edit->setCursorPosition(0);
 }
 
 void DataBox::refreshRow(int entry) {
-  if (built != 1 || list == nullptr || record == nullptr) return;
+  if (built != 1 || list == nullptr) return;
+  const bool edited = model.refreshRow(entry);
   const int row = entry - 1;
-  if (entry < 1 || entry >= entries || row >= list->count()) return;
-  list->item(row)->setText(fromLatin1(record[entry].line, DataEntry::kLineSize - 1));
-  if (row == index) copyRowToEdit(row);
+  if (row < 0 || row >= model.rowCount() || row >= list->count()) return;
+  list->item(row)->setText(QString::fromLatin1(model.row(row).c_str()));
+  if (edited) copyRowToEdit();
 }
 
 void DataBox::writeBack() {
   toBuffer(edit->text(), text, kEditLimit);
+  const int index = model.index();
   if (index < 0 || index >= list->count()) return;
+  model.edited(text);
   list->insertItem(index, QString::fromLatin1(text));
   delete list->takeItem(index + 1);
   list->setCurrentRow(index);
 }
 
-void DataBox::acceptAllRows() {
-  if (list == nullptr || record == nullptr) return;
-  const int rows = std::min(list->count(), entries - 1);
-  char row[kTextSize];
-  for (int i = 0; i < rows; ++i) {
-    toBuffer(list->item(i)->text(), row, kTextSize - 1);
-    acceptLine(record[i + 1], row);
-  }
+void DataBox::acceptAllRows() { model.acceptAll(); }
+
+void DataBox::close() {
+  if (built != 1) return;
+  model.close();
+  closeControls();
+  built = 0;
 }
 
 void DataBox::closeControls() {
@@ -212,20 +208,18 @@ DataBox* openDataBox(std::span<DataEntry> record, const char* title, ChildWindow
   box->textMetrics.descent = metrics.descent();
   std::strcpy(box->buttonText, "u");
   box->built = 0;
-  box->index = 0;
   slot = box;
 
   box->record = record.data();
   box->entries = static_cast<int>(record.size());
   buildControls(*box, record, window);
-  const int count = box->count();
-  for (int i = 1; i <= count; ++i)
-    box->list->insertItem(i - 1, fromLatin1(record[i].line, DataEntry::kLineSize - 1));
+  box->model.open(record);
+  for (int i = 0; i < box->model.rowCount(); ++i)
+    box->list->insertItem(i, QString::fromLatin1(box->model.row(i).c_str()));
 
-  box->index = 0;
   if (box->list->count() > 0) {
     box->list->setCurrentRow(0);
-    box->copyRowToEdit(0);
+    box->copyRowToEdit();
   }
   box->list->show();
   box->button->show();

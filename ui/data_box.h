@@ -1,7 +1,8 @@
 // A data box: a small window listing one record's lines, with an edit field
 // above the list that writes every change straight back into the row last
 // double-clicked, and a button "u" that accepts all rows into the record.
-// Closing the box accepts them too.
+// Closing the box accepts them too. The rows and their rules are the box's
+// RecordEditModel; the window shows them and hands it the user's actions.
 #pragma once
 
 #include <QFont>
@@ -11,6 +12,7 @@
 #include <span>
 
 #include "data/records.h"
+#include "session/edit_model.h"
 
 class QPushButton;
 
@@ -56,8 +58,8 @@ class DataEdit : public QLineEdit {
 class DataBox {
  public:
   // Longest text the edit field hands over, and the row buffer's size.
-  static constexpr int kEditLimit = 118;
-  static constexpr int kTextSize = 120;
+  static constexpr int kEditLimit = RecordEditModel::kEditLimit;
+  static constexpr int kTextSize = RecordEditModel::kTextSize;
 
   ChildWindow* window = nullptr;
   DataList* list = nullptr;
@@ -76,8 +78,11 @@ class DataBox {
   char text[kTextSize] = {};
   char buttonText[40] = {};
   int built = 0;
-  int index = 0;
   int entries = 0;  // entries in record, header included
+  RecordEditModel model;  // the rows, the row being edited, accepting them
+
+  // The list position of the line the edit field writes back to.
+  int index() const { return model.index(); }
 
   // The record's header count, kept within the record.
   int count() const;
@@ -88,16 +93,17 @@ class DataBox {
 
   // Stores every row into its entry through acceptLine.
   void acceptAllRows();
-  // Deletes the controls (the box's window stays).
-  void closeControls();
-  // Copies a row into text and the edit field.
-  void copyRowToEdit(int row);
+  // The box's window goes: accepts every row and deletes the controls.
+  void close();
+  // Copies the row being edited into text and the edit field.
+  void copyRowToEdit();
   // Shows record entry `entry` as it now stands in its row (after the program
   // accepted a line into it), and in the edit field when that writes to the row.
   void refreshRow(int entry);
 
  private:
   void writeBack();
+  void closeControls();
 };
 
 // Makes a data box for record in window (a child window just opened), stores

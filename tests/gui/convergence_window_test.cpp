@@ -12,7 +12,7 @@
 #include <QTimer>
 
 #include "app/convergence_command.h"
-#include "app/pass_runner.h"
+#include "session/pass_runner.h"
 #include "plot/sums.h"
 #include "tests/gui/gui_support.h"
 #include "ui/convergence_view.h"

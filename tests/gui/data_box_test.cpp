@@ -35,7 +35,7 @@ TEST_F(DataBoxes, NewBoxesListTheRecordRowsWithRowZeroSelectedAndInTheEditField)
     EXPECT_TRUE(box->list->item(0)->isSelected());
     EXPECT_EQ(box->edit->text().toStdString(), c.rows[0]);
     EXPECT_EQ(box->button->text().toStdString(), "u");
-    EXPECT_EQ(box->index, 0);
+    EXPECT_EQ(box->index(), 0);
   }
 }
 
@@ -77,7 +77,7 @@ TEST_F(DataBoxes, TypingRightAfterOpeningChangesRowZeroWhateverRowIsHighlighted)
 TEST_F(DataBoxes, StepsChangedThroughTheButtonReachTheNextPlotCall) {
   command(kFdataCommand);
   doubleClickRow(fdataBox->list, 8);
-  EXPECT_EQ(fdataBox->index, 8);
+  EXPECT_EQ(fdataBox->index(), 8);
   ASSERT_EQ(fdataBox->edit->text().toStdString(), "n    = 12");
   fdataBox->edit->setCursorPosition(fdataBox->edit->text().size());
   QTest::keyClick(fdataBox->edit, Qt::Key_Backspace);

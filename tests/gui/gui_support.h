@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/desktop.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "data/records.h"
@@ -93,7 +94,8 @@ class GuiTest : public ::testing::Test {
     fdataWindow = gdataWindow = plotWindow = nullptr;
     probeEnabled = 0;
     lastMouseX = lastMouseY = 0;
-    main = std::make_unique<MainWindow>();
+    forgetPasses();
+    main = makeMainWindow();
     main->show();
     dialogs = &scripted;
   }

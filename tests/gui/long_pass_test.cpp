@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-#include "app/pass_runner.h"
+#include "session/pass_runner.h"
 #include "tests/gui/gui_support.h"
 
 namespace tavex::testing {

@@ -17,7 +17,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/pass_runner.h"
+#include "session/pass_runner.h"
 #include "app/plot_tools.h"
 #include "gui_support.h"
 #include "platform/image_window.h"

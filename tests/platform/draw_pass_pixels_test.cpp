@@ -37,7 +37,7 @@ QImage drawPass(bool direct, ExpressionEngine& engine) {
   image.fill(Qt::black);
   ImageWindow window(&image, direct);
   GraphFrame frame(&window);
-  plot(PlotContext{.engine = engine}, frame, kDrawPass, kToWindow);
+  plot(PlotContext{.engine = engine, .functionRecord = functionData, .graphRecord = graphData}, frame, kDrawPass, kToWindow);
   finishOutput(frame);
   return image;
 }

@@ -83,7 +83,7 @@ TEST_F(Convergence, RowsAreTheReadoutsOfADrawPass) {
     auto passEngine = std::make_unique<ExpressionEngine>();
     RecordingWindow window;
     GraphFrame frame(&window);
-    const PassResult pass = plot(PlotContext{.engine = *passEngine}, frame, kDrawPass, kToWindow);
+    const PassResult pass = plot(PlotContext{.engine = *passEngine, .functionRecord = functionData, .graphRecord = graphData}, frame, kDrawPass, kToWindow);
     finishOutput(frame);
 
     auto rowEngine = std::make_unique<ExpressionEngine>();

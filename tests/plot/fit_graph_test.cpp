@@ -92,7 +92,7 @@ class FitGraphPass : public ::testing::Test {
     initGraphData();
   }
   GraphFit fit(PassMonitor* monitor = nullptr) {
-    PlotContext context{.engine = testing::testEngine()};
+    PlotContext context{.engine = testing::testEngine(), .functionRecord = functionData, .graphRecord = graphData};
     context.monitor = monitor;
     return fitGraph(context, pass);
   }

@@ -54,7 +54,7 @@ class PlotPass : public ::testing::Test {
 
   RecordingWindow window;
   GraphFrame frame{&window};
-  PlotContext context{.engine = testEngine()};
+  PlotContext context{.engine = testEngine(), .functionRecord = functionData, .graphRecord = graphData};
   PassResult last;
 };
 

@@ -92,7 +92,7 @@ class Printing : public ::testing::Test {
     service.documentName = documentName;
     PaintDeviceWindow mainWindow(&mainImage, 640, 480);
     GraphFrame frame(&mainWindow);
-    printPlot(PlotContext{.engine = testEngine(), .monitor = monitor}, frame, script, service);
+    printPlot(PlotContext{.engine = testEngine(), .functionRecord = functionData, .graphRecord = graphData, .monitor = monitor}, frame, script, service);
   }
   std::string lastMessage() {
     return script.shown.empty() ? "" : script.shown.back().text + " | " + script.shown.back().caption;

@@ -72,7 +72,7 @@ class PrintPass : public ::testing::Test {
   void print(std::vector<bool> answers) {
     script.answers.assign(answers.begin(), answers.end());
     GraphFrame frame(&mainWindow);
-    last = printPlot(PlotContext{.engine = testEngine()}, frame, script, service);
+    last = printPlot(PlotContext{.engine = testEngine(), .functionRecord = functionData, .graphRecord = graphData}, frame, script, service);
     EXPECT_EQ(frame.printing, 0);
     EXPECT_EQ(frame.colourOutput, 1);
     EXPECT_EQ(frame.penWidth, 1);
