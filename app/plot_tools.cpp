@@ -101,13 +101,6 @@ QString& pictureFolder() {
   return folder;
 }
 
-// The permissions a new file gets from the process's umask.
-mode_t newFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
 // A UTF-8 text (with a file's path) for the message boxes, which show 8-bit
 // Latin-1: characters beyond it become "?".
 std::string forBox(const std::string& utf8) {
@@ -164,40 +157,7 @@ bool savePictureFile(const PlotContext& context, const std::string& path, int wi
                      PassResult& pass, std::string& error) {
   pass = PassResult{};
   error.clear();
-  // The file the path names, through symbolic links (empty for a dangling
-  // link or a loop). Only a regular file, or none yet, that may be written
-  // is replaced here; anything else goes to renderPlotToFile as it is, which
-  // writes it or says why not.
-  const QFileInfo given(QString::fromStdString(path));
-  const QString finalPath = given.isSymLink() ? given.canonicalFilePath() : given.absoluteFilePath();
-  const QFileInfo target(finalPath);
-  const bool replaceable = renderableExtension(path) && !finalPath.isEmpty() &&
-                           (!target.exists() || (target.isFile() && target.isWritable()));
-  QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.tavex-XXXXXX.") + given.suffix());
-  if (!replaceable || !temp.open()) return renderPlotToFile(context, path, width, height, pass, error) && !pass.cancelled;
-  temp.close();
-  const QByteArray tempName = QFile::encodeName(temp.fileName());
-  const QByteArray finalName = QFile::encodeName(finalPath);
-  if (!renderPlotToFile(context, tempName.toStdString(), width, height, pass, error)) {
-    // Name the file the user chose, not the temporary one.
-    const std::string shown = tempName.toStdString();
-    for (size_t at = error.find(shown); at != std::string::npos; at = error.find(shown))
-      error.replace(at, shown.size(), path);
-    return false;
-  }
-  if (pass.cancelled) return false;
-  // The file keeps the permissions of the one it replaces, or gets a new
-  // file's (the temporary file is private to its owner).
-  struct stat existing;
-  const mode_t mode =
-      ::stat(finalName.constData(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
-  ::chmod(tempName.constData(), mode);
-  if (std::rename(tempName.constData(), finalName.constData()) != 0) {
-    error = "cannot replace '" + path + "': " + std::strerror(errno);
-    return false;
-  }
-  temp.setAutoRemove(false);
-  return true;
+  return renderPlotToFile(context, path, width, height, pass, error);
 }
 
 int savePictureCommand() {

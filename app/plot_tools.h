@@ -50,12 +50,10 @@ extern PictureFileDialog* pictureFileDialog;
 // Largest width and height of a saved picture, in pixels.
 inline constexpr int kMaxPictureSide = 10000;
 
-// Draws one screen pass in context into the file at path (PNG, SVG or PDF).
-// A regular file (or none yet) gets the picture through a temporary file
-// beside it, put in its place only when the whole picture was drawn and
-// written: a failed or cancelled save leaves no file behind, and a file
-// already there as it was. Other targets go to renderPlotToFile as they are.
-// False with a reason in error (empty when the pass was cancelled).
+// Draws one screen pass in context into the file at path (PNG, SVG or PDF)
+// through renderPlotToFile, which replaces a file only with a whole picture:
+// a failed or cancelled save leaves a file already there as it was. False
+// with a reason in error (empty when the pass was cancelled).
 bool savePictureFile(const PlotContext& context, const std::string& path, int width, int height,
                      PassResult& pass, std::string& error);
 

@@ -10,8 +10,11 @@ namespace tavex {
 
 // Draws one screen pass in context into the file at path and sets pass to
 // what it produced. Returns false with a message in error when the extension
-// is unknown or the file cannot be written. Needs a Qt GUI application
-// (offscreen is enough).
+// is unknown or the file cannot be written. The file is written through
+// AtomicFile: a regular file is replaced only when the whole picture was
+// written, and a device or pipe is written directly. A cancelled pass
+// (pass.cancelled) leaves a regular file as it was and gives false with an
+// empty error. Needs a Qt GUI application (offscreen is enough).
 bool renderPlotToFile(const PlotContext& context, const std::string& path, int width, int height,
                       PassResult& pass, std::string& error);
 

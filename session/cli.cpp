@@ -107,113 +107,149 @@ void reportPass(const PassReport& report, const char* pass, std::FILE* err) {
     std::fprintf(err, "tavex: warning: %s\n", warning.c_str());
 }
 
+// What --sums, --probe and --render were asked for.
+struct DrawPassRequest {
+  enum class Mode { None, Sums, Probe, Render } mode = Mode::None;
+  double probeX = 0.0;
+  const char* renderPath = nullptr;
+  int width = 800;
+  int height = 600;
+  bool sizeGiven = false;
+  std::vector<RecordEdit> edits;
+};
+
+// "'ARG'" after ", got " when the option had an argument.
+void needs(std::FILE* err, const char* what, int argc, char** argv, int i) {
+  const bool has = i + 1 < argc;
+  std::fprintf(err, "tavex: %s%s%s%s\n", what, has ? ", got '" : "", has ? argv[i + 1] : "",
+               has ? "'" : "");
+}
+
+// Takes argv[i] (and its argument) into request; false after a message.
+bool takeDrawPassOption(int argc, char** argv, int& i, DrawPassRequest& request,
+                        std::FILE* err) {
+  using Mode = DrawPassRequest::Mode;
+  const char* a = argv[i];
+  const bool hasArgument = i + 1 < argc;
+  const Mode mode = std::strcmp(a, "--sums") == 0     ? Mode::Sums
+                    : std::strcmp(a, "--probe") == 0  ? Mode::Probe
+                    : std::strcmp(a, "--render") == 0 ? Mode::Render
+                                                      : Mode::None;
+  if (mode != Mode::None && request.mode != Mode::None) {
+    std::fprintf(err, "tavex: %s: give one of --sums, --probe and --render, once\n", a);
+    return false;
+  }
+  if (mode != Mode::None) request.mode = mode;
+  if (mode == Mode::Sums) return true;
+  if (mode == Mode::Probe) {
+    if (!hasArgument || !parseNumber(argv[i + 1], request.probeX)) {
+      needs(err, "--probe needs a number X", argc, argv, i);
+      return false;
+    }
+    ++i;
+    return true;
+  }
+  if (mode == Mode::Render) {
+    if (!hasArgument) {
+      std::fputs("tavex: --render needs a FILE\n", err);
+      return false;
+    }
+    request.renderPath = argv[++i];
+    return true;
+  }
+  if (std::strcmp(a, "--size") == 0) {
+    if (!hasArgument || !parseSize(argv[i + 1], request.width, request.height)) {
+      needs(err, "--size needs WxH (1 to 20000 each, at most 64000000 pixels)", argc, argv, i);
+      return false;
+    }
+    request.sizeGiven = true;
+    ++i;
+    return true;
+  }
+  std::fprintf(err, "tavex: unknown option '%s'\n", a);
+  printUsage(err);
+  return false;
+}
+
+// Reads the whole command line of a draw pass; false after a message.
+bool readDrawPassRequest(int argc, char** argv, DrawPassRequest& request, std::FILE* err) {
+  for (int i = 1; i < argc; ++i) {
+    const EditOption taken = takeEdit(argc, argv, i, request.edits, err);
+    if (taken == EditOption::Bad) return false;
+    if (taken == EditOption::NotAnEdit && !takeDrawPassOption(argc, argv, i, request, err))
+      return false;
+  }
+  if (request.mode == DrawPassRequest::Mode::None) {
+    std::fputs("tavex: --fdata, --gdata and --size need --sums, --probe or --render\n", err);
+    return false;
+  }
+  if (request.sizeGiven && request.mode != DrawPassRequest::Mode::Render) {
+    std::fputs("tavex: --size goes with --render\n", err);
+    return false;
+  }
+  return true;
+}
+
+// The picture of one draw pass in the requested file; false after a message.
+bool renderRequest(const DrawPassRequest& request, const PlotContext& context,
+                   PictureRenderer* renderer, PassResult& pass, std::FILE* err) {
+  if (renderer == nullptr) {
+    std::fputs("tavex: --render is not available in this build\n", err);
+    return false;
+  }
+  if (!renderer->knowsFileType(request.renderPath)) {
+    std::fprintf(err, "tavex: --render: unknown file type of '%s' (use .png, .svg or .pdf)\n",
+                 request.renderPath);
+    return false;
+  }
+  std::string error;
+  if (!renderer->render(context, request.renderPath, request.width, request.height, pass, error)) {
+    std::fprintf(err, "tavex: --render: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// The probe panel's lines at x (without the pointer's height) after a draw
+// pass; 1 when a draw or probe evaluation failed.
+int printProbe(double x, const PlotContext& context, bool drawFailed, std::FILE* out,
+               std::FILE* err) {
+  FunctionEvaluator evaluator(functionData, context.engine);
+  const ProbeText text = probeText(probeReadings(evaluator, x), 0.0);
+  std::fprintf(out, "%s\n%s\n%s%s\n", text.x.c_str(), text.value.c_str(), text.slope.c_str(),
+               text.curvature.c_str());
+  PassReport probe;
+  probe.evaluations = evaluator.evaluationCount();
+  probe.failures = evaluator.failureCount();
+  probe.firstFailure = evaluator.firstFailure();
+  reportPass(probe, "probe: ", err);
+  return drawFailed || probe.failures > 0 ? 1 : 0;
+}
+
 // --sums, --probe and --render: one screen draw pass over the edited data,
 // exactly as a click into a plot window draws it; then its data panel, the
 // probe at one x, or the picture in a file.
 int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err,
                 PictureRenderer* renderer) {
-  enum class Mode { None, Sums, Probe, Render } mode = Mode::None;
-  double probeX = 0.0;
-  const char* renderPath = nullptr;
-  int width = 800, height = 600;
-  bool sizeGiven = false;
-  std::vector<RecordEdit> edits;
-  auto setMode = [&](Mode m, const char* option) {
-    if (mode != Mode::None) {
-      std::fprintf(err, "tavex: %s: give one of --sums, --probe and --render, once\n", option);
-      return false;
-    }
-    mode = m;
-    return true;
-  };
-  for (int i = 1; i < argc; ++i) {
-    const char* a = argv[i];
-    const bool hasArgument = i + 1 < argc;
-    const EditOption taken = takeEdit(argc, argv, i, edits, err);
-    if (taken == EditOption::Bad) return 2;
-    if (taken == EditOption::Taken) continue;
-    if (std::strcmp(a, "--sums") == 0) {
-      if (!setMode(Mode::Sums, a)) return 2;
-    } else if (std::strcmp(a, "--probe") == 0) {
-      if (!setMode(Mode::Probe, a)) return 2;
-      if (!hasArgument || !parseNumber(argv[i + 1], probeX)) {
-        std::fprintf(err, "tavex: --probe needs a number X%s%s%s\n", hasArgument ? ", got '" : "",
-                     hasArgument ? argv[i + 1] : "", hasArgument ? "'" : "");
-        return 2;
-      }
-      ++i;
-    } else if (std::strcmp(a, "--render") == 0) {
-      if (!setMode(Mode::Render, a)) return 2;
-      if (!hasArgument) {
-        std::fputs("tavex: --render needs a FILE\n", err);
-        return 2;
-      }
-      renderPath = argv[++i];
-    } else if (std::strcmp(a, "--size") == 0) {
-      if (!hasArgument || !parseSize(argv[i + 1], width, height)) {
-        std::fprintf(err,
-                     "tavex: --size needs WxH (1 to 20000 each, at most 64000000 pixels)%s%s%s\n",
-                     hasArgument ? ", got '" : "", hasArgument ? argv[i + 1] : "",
-                     hasArgument ? "'" : "");
-        return 2;
-      }
-      sizeGiven = true;
-      ++i;
-    } else {
-      std::fprintf(err, "tavex: unknown option '%s'\n", a);
-      printUsage(err);
-      return 2;
-    }
-  }
-  if (mode == Mode::None) {
-    std::fputs("tavex: --fdata, --gdata and --size need --sums, --probe or --render\n", err);
-    return 2;
-  }
-  if (sizeGiven && mode != Mode::Render) {
-    std::fputs("tavex: --size goes with --render\n", err);
-    return 2;
-  }
-  applyEdits(edits);
+  DrawPassRequest request;
+  if (!readDrawPassRequest(argc, argv, request, err)) return 2;
+  applyEdits(request.edits);
 
   const PlotContext context = programContext();
   PassResult pass;
-  if (mode == Mode::Render) {
-    if (renderer == nullptr) {
-      std::fputs("tavex: --render is not available in this build\n", err);
-      return 2;
-    }
-    std::string error;
-    if (!renderer->knowsFileType(renderPath)) {
-      std::fprintf(err, "tavex: --render: unknown file type of '%s' (use .png, .svg or .pdf)\n",
-                   renderPath);
-      return 2;
-    }
-    if (!renderer->render(context, renderPath, width, height, pass, error)) {
-      std::fprintf(err, "tavex: --render: %s\n", error.c_str());
-      return 2;
-    }
+  if (request.mode == DrawPassRequest::Mode::Render) {
+    if (!renderRequest(request, context, renderer, pass, err)) return 2;
   } else {
     // Drawn into a canvas that keeps nothing: only the panels' text is wanted.
-    NullWindow window(width, height);
+    NullWindow window(request.width, request.height);
     GraphFrame frame(&window);
     pass = plot(context, frame, kDrawPass, kToWindow);
     finishOutput(frame);
   }
   reportPass(pass.report, "", err);
   const bool failed = pass.report.failures > 0;
-  if (mode == Mode::Probe) {
-    FunctionEvaluator evaluator(functionData, context.engine);
-    // The probe panel's lines without the pointer's height.
-    const ProbeText text = probeText(probeReadings(evaluator, probeX), 0.0);
-    std::fprintf(out, "%s\n%s\n%s%s\n", text.x.c_str(), text.value.c_str(), text.slope.c_str(),
-                 text.curvature.c_str());
-    PassReport probe;
-    probe.evaluations = evaluator.evaluationCount();
-    probe.failures = evaluator.failureCount();
-    probe.firstFailure = evaluator.firstFailure();
-    reportPass(probe, "probe: ", err);
-    return failed || probe.failures > 0 ? 1 : 0;
-  }
+  if (request.mode == DrawPassRequest::Mode::Probe)
+    return printProbe(request.probeX, context, failed, out, err);
   for (int i = 0; i < pass.dataPanel.count; ++i) std::fprintf(out, "%s\n", pass.dataPanel.lines[i]);
   return failed ? 1 : 0;
 }

@@ -3,13 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
@@ -17,6 +17,8 @@
 
 #include <climits>
 #include <cmath>
+
+#include "session/atomic_file.h"
 
 namespace tavex {
 
@@ -66,14 +68,12 @@ void ConvergenceErrorPlot::setErrors(const std::vector<ConvergenceRow>& rows, bo
   update();
 }
 
-void ConvergenceErrorPlot::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  const QFontMetrics metrics(font());
-  const int line = metrics.height();
+namespace {
 
-  // The legend along the top, in as many lines as it needs: a short line
-  // with a mark in each colour, and the rule's name.
+// The legend along the top, in as many lines as it needs: a short line with
+// a mark in each colour, and the rule's name. Gives the top of its last line.
+int drawLegend(QPainter& p, const QFontMetrics& metrics, int width) {
+  const int line = metrics.height();
   p.setPen(Qt::black);
   const QString title = QStringLiteral("|error|:");
   p.drawText(4, 4 + metrics.ascent(), title);
@@ -82,7 +82,7 @@ void ConvergenceErrorPlot::paintEvent(QPaintEvent*) {
   for (const ConvergenceSeries& series : convergenceSeries) {
     const QString name = QString::fromLatin1(series.name);
     const int entry = 30 + metrics.horizontalAdvance(name);
-    if (x + entry > width() - 4 && x > 40) {
+    if (x + entry > width - 4 && x > 40) {
       x = 12 + metrics.horizontalAdvance(title);
       legendY += line + 2;
     }
@@ -94,118 +94,126 @@ void ConvergenceErrorPlot::paintEvent(QPaintEvent*) {
     p.drawText(x + 22, legendY + metrics.ascent(), name);
     x += entry;
   }
-  const int left = metrics.horizontalAdvance(QStringLiteral("1e-300")) + 14;
-  const int right = width() - 14;
-  const int top = legendY + line + 2 + line / 2;
-  const int bottom = height() - 2 * line - 10;
+  return legendY;
+}
 
-  double ylo = INFINITY, yhi = -INFINITY;
-  for (const auto& series : errors_)
-    for (double e : series)
-      if (!std::isnan(e)) {
-        ylo = std::min(ylo, std::log10(e));
-        yhi = std::max(yhi, std::log10(e));
-      }
-  if (right - left < 40 || bottom - top < 40) return;
-  p.setPen(QColor(96, 96, 96));
-  p.drawRect(left, top, right - left, bottom - top);
-  if (!haveReference_ || ns_.empty() || !std::isfinite(ylo)) {
-    p.drawText(QRect(left, top, right - left, bottom - top), Qt::AlignCenter | Qt::TextWordWrap,
-               haveReference_ || ns_.empty() ? QStringLiteral("no errors to plot yet")
-                                             : QStringLiteral("no Reference: no errors to plot"));
-    return;
+// The plot's frame and its logarithmic scales: log2 n across, log10 |error|
+// up, the decades ylo to yhi.
+struct ErrorAxes {
+  int left, right, top, bottom;
+  double xlo, xhi, pad, ylo, yhi;
+
+  int x(double log2n) const {
+    return left + static_cast<int>(std::lround((log2n - xlo + pad) / (xhi - xlo + 2 * pad) * (right - left)));
   }
-  if (accuracy_ > 0) ylo = std::min(ylo, std::log10(accuracy_));
+  int y(double log10e) const {
+    return bottom - static_cast<int>(std::lround((log10e - ylo) / (yhi - ylo) * (bottom - top)));
+  }
+};
+
+// Whole decades from the smallest error (or the accuracy, when below it) up
+// to the largest, at most 18 of them; n from the first row to the last.
+void setScales(ErrorAxes& axes, double ylo, double yhi, double accuracy, const std::vector<double>& ns) {
+  if (accuracy > 0) ylo = std::min(ylo, std::log10(accuracy));
   ylo = std::floor(ylo);
   yhi = std::ceil(yhi);
   if (yhi <= ylo) yhi = ylo + 1;
-  ylo = std::max(ylo, yhi - 18);
-  double xlo = std::log2(ns_.front()), xhi = std::log2(ns_.back());
-  if (xhi <= xlo) {
-    xlo -= 1;
-    xhi += 1;
+  axes.ylo = std::max(ylo, yhi - 18);
+  axes.yhi = yhi;
+  axes.xlo = std::log2(ns.front());
+  axes.xhi = std::log2(ns.back());
+  if (axes.xhi <= axes.xlo) {
+    axes.xlo -= 1;
+    axes.xhi += 1;
   }
-  const double pad = 0.04 * (xhi - xlo);
-  auto X = [&](double log2n) {
-    return left + static_cast<int>(std::lround((log2n - xlo + pad) / (xhi - xlo + 2 * pad) * (right - left)));
-  };
-  auto Y = [&](double log10e) {
-    return bottom - static_cast<int>(std::lround((log10e - ylo) / (yhi - ylo) * (bottom - top)));
-  };
+  axes.pad = 0.04 * (axes.xhi - axes.xlo);
+}
 
-  // Decades across, labelled at the left (every one while there is room).
-  const int decades = static_cast<int>(yhi - ylo);
-  const int every = std::max(1, (decades * line * 3 / 2) / std::max(1, bottom - top) + 1);
-  for (int k = static_cast<int>(ylo); k <= static_cast<int>(yhi); ++k) {
-    const int y = Y(k);
+// Decades across, labelled at the left (every one while there is room).
+void drawDecades(QPainter& p, const QFontMetrics& metrics, const ErrorAxes& a) {
+  const int decades = static_cast<int>(a.yhi - a.ylo);
+  const int every = std::max(1, (decades * metrics.height() * 3 / 2) / std::max(1, a.bottom - a.top) + 1);
+  for (int k = static_cast<int>(a.ylo); k <= static_cast<int>(a.yhi); ++k) {
+    const int y = a.y(k);
     p.setPen(QColor(230, 230, 230));
-    if (y > top && y < bottom) p.drawLine(left + 1, y, right - 1, y);
-    if ((k - static_cast<int>(ylo)) % every != 0) continue;
+    if (y > a.top && y < a.bottom) p.drawLine(a.left + 1, y, a.right - 1, y);
+    if ((k - static_cast<int>(a.ylo)) % every != 0) continue;
     p.setPen(Qt::black);
     const QString label = decadeLabel(k);
-    p.drawText(left - 6 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2, label);
+    p.drawText(a.left - 6 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2, label);
   }
-  // Each row's n along the bottom, as far as the labels do not collide.
+}
+
+// Each row's n along the bottom, as far as the labels do not collide, and
+// the axis's name under them.
+void drawCounts(QPainter& p, const QFontMetrics& metrics, const ErrorAxes& a,
+                const std::vector<double>& ns, int width) {
   int labelsEnd = INT_MIN;
-  for (double n : ns_) {
-    const int xn = X(std::log2(n));
+  for (double n : ns) {
+    const int xn = a.x(std::log2(n));
     p.setPen(QColor(230, 230, 230));
-    p.drawLine(xn, top + 1, xn, bottom - 1);
+    p.drawLine(xn, a.top + 1, xn, a.bottom - 1);
     const QString label = QString::number(static_cast<long long>(n));
     const int w = metrics.horizontalAdvance(label);
-    if (xn - w / 2 < labelsEnd + 6 || xn + w / 2 > width()) continue;
+    if (xn - w / 2 < labelsEnd + 6 || xn + w / 2 > width) continue;
     p.setPen(Qt::black);
-    p.drawText(xn - w / 2, bottom + 4 + metrics.ascent(), label);
+    p.drawText(xn - w / 2, a.bottom + 4 + metrics.ascent(), label);
     labelsEnd = xn + w - w / 2;
   }
   p.setPen(Qt::black);
-  p.drawText((left + right) / 2 - metrics.horizontalAdvance(QStringLiteral("n")) / 2,
-             bottom + 6 + line + metrics.ascent(), QStringLiteral("n"));
-  p.setClipRect(left + 1, top + 1, right - left - 1, bottom - top - 1);
+  p.drawText((a.left + a.right) / 2 - metrics.horizontalAdvance(QStringLiteral("n")) / 2,
+             a.bottom + 6 + metrics.height() + metrics.ascent(), QStringLiteral("n"));
+}
 
-  // Where the errors reach the Reference's own accuracy.
-  if (accuracy_ > 0) {
-    const int y = Y(std::log10(accuracy_));
-    p.setPen(QPen(colourOf(kSlopeColour), 1, Qt::DotLine));
-    p.drawLine(left, y, right, y);
-    p.drawText(left + 4, y - 3, QStringLiteral("Reference accuracy"));
-  }
+// Where the errors reach the Reference's own accuracy.
+void drawAccuracy(QPainter& p, const ErrorAxes& a, double accuracy) {
+  if (!(accuracy > 0)) return;
+  const int y = a.y(std::log10(accuracy));
+  p.setPen(QPen(colourOf(kSlopeColour), 1, Qt::DotLine));
+  p.drawLine(a.left, y, a.right, y);
+  p.drawText(a.left + 4, y - 3, QStringLiteral("Reference accuracy"));
+}
 
-  // Slopes 1, 2 and 4 from the top left: parallel to them, an error
-  // shrinks as 1/n, 1/n^2 or 1/n^4.
-  const double x0 = std::log2(ns_.front());
+// Slopes 1, 2 and 4 from the top left: parallel to them, an error shrinks
+// as 1/n, 1/n^2 or 1/n^4.
+void drawSlopes(QPainter& p, const QFontMetrics& metrics, const ErrorAxes& a,
+                const std::vector<double>& ns) {
+  const double x0 = std::log2(ns.front());
   for (int slope : {1, 2, 4}) {
-    double x1 = std::log2(ns_.back());
+    double x1 = std::log2(ns.back());
     if (x1 <= x0) x1 = x0 + 1;
     const double drop = slope * std::log10(2.0);
-    x1 = std::min(x1, x0 + (yhi - ylo) / drop);
-    const QPoint from(X(x0), Y(yhi)), to(X(x1), Y(yhi - drop * (x1 - x0)));
+    x1 = std::min(x1, x0 + (a.yhi - a.ylo) / drop);
+    const QPoint from(a.x(x0), a.y(a.yhi)), to(a.x(x1), a.y(a.yhi - drop * (x1 - x0)));
     p.setPen(QPen(colourOf(kSlopeColour), 1, Qt::DashLine));
     p.drawLine(from, to);
     const QString label = QStringLiteral("slope %1").arg(slope);
     const int w = metrics.horizontalAdvance(label);
-    const int lx = std::min(to.x() + 4, right - 4 - w);
-    const int ly = std::min(to.y() - 4, bottom - 4);
+    const int lx = std::min(to.x() + 4, a.right - 4 - w);
+    const int ly = std::min(to.y() - 4, a.bottom - 4);
     p.setPen(QColor(96, 96, 96));
     p.drawText(lx, ly, label);
   }
+}
 
-  // The rules' errors, one line each with a mark at every row; the last
-  // drawn first, and SumL wider than SumU, so that SumU's line on top of an
-  // equal SumL leaves both colours to be seen.
+// The rules' errors, one line each with a mark at every row; the last drawn
+// first, and SumL wider than SumU, so that SumU's line on top of an equal
+// SumL leaves both colours to be seen.
+void drawSeries(QPainter& p, const ErrorAxes& a, const std::vector<double>& ns,
+                const std::vector<double> (&errors)[kConvergenceSeries]) {
   for (int k = kConvergenceSeries - 1; k >= 0; --k) {
     const QColor colour = colourOf(convergenceSeries[k].colour);
     const int mark = k == 1 ? 4 : 2;
     p.setPen(QPen(colour, k == 1 ? 5 : 2));
     QPoint previous;
     bool havePrevious = false;
-    for (size_t i = 0; i < ns_.size(); ++i) {
-      const double e = errors_[k][i];
+    for (size_t i = 0; i < ns.size(); ++i) {
+      const double e = errors[k][i];
       if (std::isnan(e)) {
         havePrevious = false;
         continue;
       }
-      const QPoint at(X(std::log2(ns_[i])), Y(std::log10(e)));
+      const QPoint at(a.x(std::log2(ns[i])), a.y(std::log10(e)));
       if (havePrevious) p.drawLine(previous, at);
       p.fillRect(at.x() - mark, at.y() - mark, 2 * mark + 1, 2 * mark + 1, colour);
       previous = at;
@@ -214,6 +222,75 @@ void ConvergenceErrorPlot::paintEvent(QPaintEvent*) {
   }
 }
 
+}  // namespace
+
+void ConvergenceErrorPlot::paintEvent(QPaintEvent*) {
+  QPainter p(this);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  const QFontMetrics metrics(font());
+  const int line = metrics.height();
+  const int legendY = drawLegend(p, metrics, width());
+  ErrorAxes axes{};
+  axes.left = metrics.horizontalAdvance(QStringLiteral("1e-300")) + 14;
+  axes.right = width() - 14;
+  axes.top = legendY + line + 2 + line / 2;
+  axes.bottom = height() - 2 * line - 10;
+
+  double ylo = INFINITY, yhi = -INFINITY;
+  for (const auto& series : errors_)
+    for (double e : series)
+      if (!std::isnan(e)) {
+        ylo = std::min(ylo, std::log10(e));
+        yhi = std::max(yhi, std::log10(e));
+      }
+  const QRect frame(axes.left, axes.top, axes.right - axes.left, axes.bottom - axes.top);
+  if (frame.width() < 40 || frame.height() < 40) return;
+  p.setPen(QColor(96, 96, 96));
+  p.drawRect(frame);
+  if (!haveReference_ || ns_.empty() || !std::isfinite(ylo)) {
+    p.drawText(frame, Qt::AlignCenter | Qt::TextWordWrap,
+               haveReference_ || ns_.empty() ? QStringLiteral("no errors to plot yet")
+                                             : QStringLiteral("no Reference: no errors to plot"));
+    return;
+  }
+  setScales(axes, ylo, yhi, accuracy_, ns_);
+  drawDecades(p, metrics, axes);
+  drawCounts(p, metrics, axes, ns_, width());
+  p.setClipRect(axes.left + 1, axes.top + 1, frame.width() - 1, frame.height() - 1);
+  drawAccuracy(p, axes, accuracy_);
+  drawSlopes(p, metrics, axes, ns_);
+  drawSeries(p, axes, ns_, errors_);
+}
+
+namespace {
+
+// n, then one column per rule: its sum over its error and observed order.
+void setTableHeaders(QTableWidget* table) {
+  table->setColumnCount(1 + kConvergenceSeries);
+  table->setHorizontalHeaderItem(0, new QTableWidgetItem(QStringLiteral("n")));
+  for (int k = 0; k < kConvergenceSeries; ++k) {
+    const QString name = QString::fromLatin1(convergenceSeries[k].name);
+    auto* item = new QTableWidgetItem(
+        swatch(convergenceSeries[k].colour),
+        k < 5 ? QStringLiteral("%1\nerror   order").arg(name) : QStringLiteral("%1\nerror").arg(name));
+    item->setToolTip(k < 5 ? QStringLiteral("%1; its error %1 - Reference; its observed order, "
+                                            "log2 of the ratio of the errors of the row before "
+                                            "and this one")
+                                 .arg(name)
+                           : QStringLiteral("Exact; its error Exact - Reference"));
+    table->setHorizontalHeaderItem(1 + k, item);
+  }
+}
+
+QLabel* selectableLine(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  label->setWordWrap(true);
+  return label;
+}
+
+}  // namespace
+
 ConvergenceView::ConvergenceView(QWidget* parent) : QWidget(parent) {
   QFont general = QApplication::font();
   general.setBold(false);  // not the child window's bold font
@@ -221,7 +298,38 @@ ConvergenceView::ConvergenceView(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
   auto* outer = new QVBoxLayout(this);
   outer->setContentsMargins(8, 6, 8, 6);
+  outer->addLayout(makeControls());
 
+  referenceLine = selectableLine(this);
+  outer->addWidget(referenceLine);
+  notesLine = selectableLine(this);
+  QPalette notes = notesLine->palette();
+  notes.setColor(QPalette::WindowText, QColor(160, 0, 0));
+  notesLine->setPalette(notes);
+  notesLine->hide();
+  outer->addWidget(notesLine);
+
+  auto* split = new QSplitter(Qt::Horizontal, this);
+  table = new QTableWidget(split);
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->verticalHeader()->hide();
+  setTableHeaders(table);
+  const int lineHeight = table->fontMetrics().lineSpacing();
+  table->verticalHeader()->setDefaultSectionSize(2 * lineHeight + 6);
+  plot = new ConvergenceErrorPlot(split);
+  split->addWidget(table);
+  split->addWidget(plot);
+  split->setStretchFactor(0, 1);
+  split->setStretchFactor(1, 0);
+  outer->addWidget(split, 1);
+
+  askSavePath = [](QWidget* parent, const QString& suggested) {
+    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the convergence table"),
+                                        suggested, QStringLiteral("CSV files (*.csv)"));
+  };
+}
+
+QHBoxLayout* ConvergenceView::makeControls() {
   auto* controls = new QHBoxLayout;
   controls->addWidget(new QLabel(QStringLiteral("Rows up to n ="), this));
   limitField = new QSpinBox(this);
@@ -238,53 +346,6 @@ ConvergenceView::ConvergenceView(QWidget* parent) : QWidget(parent) {
   controls->addWidget(saveButton);
   message_ = new QLabel(this);
   controls->addWidget(message_, 1);
-  outer->addLayout(controls);
-
-  referenceLine = new QLabel(this);
-  referenceLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  referenceLine->setWordWrap(true);
-  outer->addWidget(referenceLine);
-  notesLine = new QLabel(this);
-  notesLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  notesLine->setWordWrap(true);
-  QPalette notes = notesLine->palette();
-  notes.setColor(QPalette::WindowText, QColor(160, 0, 0));
-  notesLine->setPalette(notes);
-  notesLine->hide();
-  outer->addWidget(notesLine);
-
-  auto* split = new QSplitter(Qt::Horizontal, this);
-  table = new QTableWidget(split);
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->verticalHeader()->hide();
-  // n, then one column per rule: its sum over its error and observed order.
-  table->setColumnCount(1 + kConvergenceSeries);
-  table->setHorizontalHeaderItem(0, new QTableWidgetItem(QStringLiteral("n")));
-  for (int k = 0; k < kConvergenceSeries; ++k) {
-    const QString name = QString::fromLatin1(convergenceSeries[k].name);
-    auto* item = new QTableWidgetItem(
-        swatch(convergenceSeries[k].colour),
-        k < 5 ? QStringLiteral("%1\nerror   order").arg(name) : QStringLiteral("%1\nerror").arg(name));
-    item->setToolTip(k < 5 ? QStringLiteral("%1; its error %1 - Reference; its observed order, "
-                                            "log2 of the ratio of the errors of the row before "
-                                            "and this one")
-                                 .arg(name)
-                           : QStringLiteral("Exact; its error Exact - Reference"));
-    table->setHorizontalHeaderItem(1 + k, item);
-  }
-  const int lineHeight = table->fontMetrics().lineSpacing();
-  table->verticalHeader()->setDefaultSectionSize(2 * lineHeight + 6);
-  plot = new ConvergenceErrorPlot(split);
-  split->addWidget(table);
-  split->addWidget(plot);
-  split->setStretchFactor(0, 1);
-  split->setStretchFactor(1, 0);
-  outer->addWidget(split, 1);
-
-  askSavePath = [](QWidget* parent, const QString& suggested) {
-    return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the convergence table"),
-                                        suggested, QStringLiteral("CSV files (*.csv)"));
-  };
   connect(recomputeButton, &QPushButton::clicked, this, [this] {
     if (onRecompute) onRecompute();
   });
@@ -292,6 +353,7 @@ ConvergenceView::ConvergenceView(QWidget* parent) : QWidget(parent) {
   connect(saveButton, &QPushButton::clicked, this, [this] { saveAs(); });
   copyButton->setEnabled(false);
   saveButton->setEnabled(false);
+  return controls;
 }
 
 void ConvergenceView::showStudy(const ConvergenceStudy& study, bool running) {
@@ -353,22 +415,14 @@ void ConvergenceView::copyTable() {
 }
 
 bool ConvergenceView::saveTable(const QString& path, QString& error) const {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    error = file.errorString();
-    return false;
-  }
-  const qint64 size = static_cast<qint64>(csvText_.size());
-  if (file.write(csvText_.data(), size) != size) {
-    error = file.errorString();
-    file.cancelWriting();
-    return false;
-  }
-  if (!file.commit()) {
-    error = file.errorString();
-    return false;
-  }
-  return true;
+  const std::string file = QFile::encodeName(path).toStdString();
+  std::string reason;
+  if (writeFileAtomically(file, csvText_, reason)) return true;
+  // Without the path, which the message names already.
+  const std::string named = "cannot write '" + file + "': ";
+  if (reason.rfind(named, 0) == 0) reason.erase(0, named.size());
+  error = QString::fromStdString(reason);
+  return false;
 }
 
 void ConvergenceView::saveAs() {

@@ -16,6 +16,7 @@
 #include "graphics/graph_frame.h"
 #include "plot/convergence.h"
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -72,8 +73,9 @@ class ConvergenceView : public QWidget {
   const std::string& tabText() const { return tabText_; }
   const std::string& csvText() const { return csvText_; }
   void copyTable();
-  // Writes the CSV text to path through a temporary file renamed over it;
-  // false with the reason in error when it could not.
+  // Writes the CSV text to path through AtomicFile (a temporary file renamed
+  // over it only when all was written); false with the reason in error when
+  // it could not, the file then as it was.
   bool saveTable(const QString& path, QString& error) const;
   // The line under the buttons: what Copy and Save did.
   QString message() const;
@@ -93,6 +95,8 @@ class ConvergenceView : public QWidget {
   ConvergenceErrorPlot* plot = nullptr;
 
  private:
+  // The limit field, the buttons and the message line after them.
+  QHBoxLayout* makeControls();
   void saveAs();
   void say(const QString& text);
 

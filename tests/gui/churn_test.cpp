@@ -3,6 +3,7 @@
 #include <random>
 
 #include "gui_support.h"
+#include "tests/support/resident_memory.h"
 
 namespace tavex::testing {
 namespace {
@@ -92,6 +93,27 @@ TEST_F(Churn, HundredsOfWindowsInAnyOrder) {
   flushDeletes();
   // Edits of the boxes were accepted row by row: the lines are still whole.
   EXPECT_EQ(std::string(functionData[kFdFunction].line).rfind("y    = exp(a*sin(b*x))", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tavex::testing
+
+namespace tavex::testing {
+namespace {
+
+TEST_F(Churn, AThousandClicksAndProbesKeepResidentMemoryFlat) {
+  ChildWindow* window = openPlot();
+  long long afterHundred = 0;
+  for (int i = 0; i < 1000; ++i) {
+    click(window, {300, 200});
+    moveMouse(window, {100 + i % 400, 150});
+    if (i == 99) afterHundred = residentBytes();
+  }
+  EXPECT_EQ(main->lastDrawPass().dataPanel.count, 14);
+  EXPECT_TRUE(main->lastProbePass().ran);
+  if (!kUnderSanitizer) {
+    EXPECT_LE(residentBytes() - afterHundred, 1 << 20);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // computes.
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include "session/pass_runner.h"
 #include "plot/sums.h"
 #include "tests/gui/gui_support.h"
+#include "tests/support/full_disk.h"
 #include "ui/convergence_view.h"
 
 namespace tavex::testing {
@@ -116,6 +118,38 @@ TEST_F(ConvergenceWindow, SaveWritesTheCsvOrSaysWhyNot) {
   }
   EXPECT_EQ(view->csvText().substr(0, 12), "n,SumU,SumL,");
   EXPECT_TRUE(QFile::exists(dir.filePath("table.csv")));
+}
+
+TEST_F(ConvergenceWindow, ASaveWithoutSpaceSaysSoAndKeepsTheOldFile) {
+  ConvergenceView* view = openSquares();
+  ASSERT_NE(view, nullptr);
+  QTemporaryDir devices;
+  QString path = QString::fromStdString(tavex_test::fullDevice(devices.path().toStdString()));
+  view->askSavePath = [&path](QWidget*, const QString&) { return path; };
+  if (!path.isEmpty()) {
+    QTest::mouseClick(view->saveButton, Qt::LeftButton);
+    EXPECT_EQ(view->message().toStdString(),
+              "Could not save " + path.toStdString() + ": No space left on device");
+    EXPECT_TRUE(QFileInfo(path).exists() && !QFileInfo(path).isFile());  // still the device
+  }
+
+  QTemporaryDir dir;
+  if (!tavex_test::mountSmallTmpfs(dir.path().toStdString(), "8k"))
+    GTEST_SKIP() << "needs the superuser and mount namespaces for a small tmpfs";
+  path = dir.filePath("table.csv");
+  const auto put = [&dir](const char* name, int size) {
+    QFile file(dir.filePath(name));
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, 'o')) == size && file.flush();
+  };
+  ASSERT_TRUE(put("table.csv", 3) && put("filler", 4096));  // a page each: the disk is full
+  QTest::mouseClick(view->saveButton, Qt::LeftButton);
+  EXPECT_EQ(view->message().toStdString(),
+            "Could not save " + path.toStdString() + ": No space left on device");
+  QFile old(path);
+  ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+  EXPECT_EQ(old.readAll().toStdString(), "ooo");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"filler", "table.csv"}));
+  ::umount(dir.path().toLocal8Bit().constData());
 }
 
 TEST_F(ConvergenceWindow, EscCancelsAndClosingWaitsForTheCancel) {

@@ -1,6 +1,7 @@
 // The main window, its menu, the help box, child windows and the way out.
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QTimer>
 #include <QWindow>
 
@@ -8,6 +9,7 @@
 #include "gui_support.h"
 #include "platform/image_window.h"
 #include "plot/print.h"
+#include "graphics/null_canvas.h"
 
 namespace tavex::testing {
 namespace {
@@ -170,6 +172,50 @@ TEST_F(Shell, ClosingTheMainWindowByItsCloseBoxEndsWithZero) {
   QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
   EXPECT_EQ(QApplication::exec(), 0);
   EXPECT_EQ(currentFrame, nullptr);  // the live plot window gave up its frame
+}
+
+}  // namespace
+}  // namespace tavex::testing
+
+namespace tavex::testing {
+namespace {
+
+TEST_F(Shell, ThePrintPassAloneIsTimedSoSlowQuestionsLeaveNoProgressBoxBehind) {
+  struct Device : PrinterDevice {
+    NullCanvas paper;
+    Canvas* canvas() override { return &paper; }
+    int pixelWidth() override { return 4800; }
+    int pixelHeight() override { return 6600; }
+    bool startDocument() override { return true; }
+    bool startPage() override { return true; }
+    bool endPage() override { return true; }
+    bool endDocument() override { return true; }
+    bool abort() override { return true; }
+    std::string error() override { return {}; }
+  };
+  struct OnePrinter : PrintService {
+    std::string defaultPrinterName() override { return "Desk"; }
+    std::unique_ptr<PrinterDevice> createPrinter(const std::string&, std::string&) override {
+      return std::make_unique<Device>();
+    }
+  } printer;
+  printService = &printer;
+  scripted.answers = {true, true};
+  bool boxAtEnd = true;
+  scripted.onShown = [&](const ScriptedDialogs::Shown& box) {
+    // A user who takes half a second over each question.
+    if (box.kind == ScriptedDialogs::Kind::Question) QTest::qWait(500);
+    if (box.kind == ScriptedDialogs::Kind::Message) {
+      boxAtEnd = false;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<QProgressDialog*>(w) != nullptr && w->isVisible()) boxAtEnd = true;
+    }
+  };
+  command(kPrintCommand);
+  printService = nullptr;
+  ASSERT_FALSE(scripted.shown.empty());
+  EXPECT_EQ(scripted.shown.back().kind, ScriptedDialogs::Kind::Message);
+  EXPECT_FALSE(boxAtEnd);
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // tavex --render: the picture of one screen draw pass in a file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -8,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../cli/run_tavex.h"
@@ -147,6 +151,37 @@ TEST(RenderCommandLine, LinksStayAndDevicesAreWrittenInPlace) {
   EXPECT_NE(r.err.find("No space left on device"), std::string::npos) << r.err;
   EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
   EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+  std::filesystem::remove_all(folder);
+}
+
+TEST(RenderCommandLine, PipesGetThePictureOrAReasonWithoutWaitingOrDying) {
+  const std::string folder = scratchFolder("tavex_render_pipe");
+  const std::string out = folder + "/out.svg";  // standard output, named with a type
+  std::filesystem::create_symlink("/dev/stdout", out);
+  auto r = runTavexProgram({"--render", out});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("<?xml", 0), 0u);
+
+  const std::string fifo = folder + "/pipe.svg";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  r = runTavexProgram({"--render", fifo});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("tavex: --render: cannot write '" + fifo + "': no reader on the pipe"),
+            std::string::npos) << r.err;
+
+  // A reader that goes away once the picture starts to come.
+  const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(reader, 0);
+  std::thread leave([reader] {
+    pollfd wait{reader, POLLIN, 0};
+    poll(&wait, 1, 30000);
+    close(reader);
+  });
+  r = runTavexProgram({"--render", fifo, "--fdata", "n=1000"});  // more than the pipe holds
+  leave.join();
+  EXPECT_EQ(r.status, 2);  // not killed by SIGPIPE
+  EXPECT_NE(r.err.find("tavex: --render: cannot write '" + fifo + "': Broken pipe"),
+            std::string::npos) << r.err;
   std::filesystem::remove_all(folder);
 }
 
