@@ -30,8 +30,8 @@ QColor colourOf(Rgb c) { return QColor(c.red, c.green, c.blue); }
 QString decadeLabel(int k) { return k == 0 ? QStringLiteral("1") : QStringLiteral("1e%1").arg(k); }
 
 // The series' columns in the table: its sum, and its error.
-constexpr int kSumColumn[kConvergenceSeries] = {1, 2, 3, 4, 5, 6};
-constexpr int kErrorColumn[kConvergenceSeries] = {8, 10, 12, 14, 16, 18};
+constexpr int kSumColumn[kConvergenceSeries] = {1, 2, 3, 4, 5, 8};
+constexpr int kErrorColumn[kConvergenceSeries] = {10, 12, 14, 16, 18, 24};
 
 QIcon swatch(Rgb colour) {
   QPixmap square(10, 10);
