@@ -102,6 +102,17 @@ void QPainterCanvas::fillRegion(const Region& region, const Brush& brush) {
                      brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255));
 }
 
+void QPainterCanvas::fillPolygon(const Point* points, int count, const Brush& brush) {
+  if (clipEmpty_ || count < 3) return;
+  forgetColumns();
+  QPolygon polygon(count);
+  for (int i = 0; i < count; ++i) polygon.setPoint(i, points[i].x, points[i].y);
+  painter_->setPen(Qt::NoPen);
+  painter_->setBrush(brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255));
+  painter_->drawPolygon(polygon, Qt::OddEvenFill);
+  painter_->setBrush(Qt::NoBrush);
+}
+
 void QPainterCanvas::setClipRegion(const Region* region) {
   clipEmpty_ = false;
   clipRect_.reset();

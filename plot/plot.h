@@ -12,6 +12,7 @@
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
 #include "graphics/graph_frame.h"
+#include "plot/sums.h"
 
 namespace tavex {
 
@@ -84,6 +85,9 @@ struct PlotContext {
   // pass draws the paper layout on the frame's window.
   PrintJob* printJob = nullptr;
   PassMonitor* monitor = nullptr;  // told of a draw pass's progress; may cancel it
+  // Whose shapes a draw pass shows: the upper and lower outlines, or one
+  // rule's rectangles, trapezoids or parabolas (plot/rule_picture.h).
+  SumRule rule = SumRule::UpperLower;
 };
 
 // The records a pass reads, copied from its context as they stand when it
@@ -127,6 +131,12 @@ struct PassResult {
   bool cancelled = false;  // a monitor ended the pass
   std::string cancelledAt; // where: "SumU and SumL, step 1234 of 1000000"
   long long evaluationsExpected = 0;  // what the whole pass would have made
+  // Draw pass: the rule whose shapes it showed, and the sums when it
+  // computed them (n of 2 or more, not cancelled).
+  SumRule rule = SumRule::UpperLower;
+  bool sumsComputed = false;
+  int steps = 0;  // the function data's n
+  RiemannSums sums;
 };
 
 // Evaluations of f a draw pass makes: the curve's points, then (n of 2 or

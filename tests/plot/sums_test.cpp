@@ -236,6 +236,55 @@ TEST_F(Sums, WalkHandsEachStepToTheDrawingBeforeSumming) {
   EXPECT_EQ(ul.SumL, 1.0 + 2.0 + 2.0);
 }
 
+// Each rule's shapes come from its own sum's evaluations, in their order:
+// no value is evaluated for the picture alone.
+TEST_F(Sums, ShapesComeFromTheSumsOwnValues) {
+  struct Recorder : ShapeDrawing {
+    std::vector<std::vector<double>> shapes;
+    void trapezoid(double xa, double ya, double xb, double yb) override {
+      shapes.push_back({xa, ya, xb, yb});
+    }
+    void parabola(double xa, double ya, double xm, double ym, double xb, double yb) override {
+      shapes.push_back({xa, ya, xm, ym, xb, yb});
+    }
+  };
+  // f(x) = 10 x + the number of evaluations before: each value is its own.
+  const FunctionInterval fi{0.0, 4.0, 4, 1.0};
+  for (SumRule rule : {SumRule::UpperLower, SumRule::Left, SumRule::Right, SumRule::Midpoint,
+                       SumRule::Trapezoid, SumRule::Simpson}) {
+    SCOPED_TRACE(ruleName(rule));
+    int count = 0;
+    std::vector<double> values;
+    LoggingEvaluator ev([&count, &values](double x) { return values.emplace_back(10 * x + count++); });
+    Recorder recorder;
+    const RiemannSums sums = computeSums(ev, fi, nullptr, rule, &recorder);
+    EXPECT_EQ(ev.xs.size(), 300u + 5 + 12 + 5);  // the same evaluations for every rule
+    const std::vector<std::vector<double>>& got = recorder.shapes;
+    // Where each rule's values were evaluated: Simpson from 300, the
+    // midpoint and trapezoid sums from 305, the walk from 317.
+    auto at = [&values](int k) { return values[static_cast<size_t>(k)]; };
+    std::vector<std::vector<double>> want;
+    for (int i = 0; i < 4; ++i) {
+      const double xi = i, xh = i + 1;
+      switch (rule) {
+        case SumRule::Left: want.push_back({xi, at(317 + i), xh, at(317 + i)}); break;
+        case SumRule::Right: want.push_back({xi, at(318 + i), xh, at(318 + i)}); break;
+        case SumRule::Midpoint: want.push_back({xi, at(305 + 3 * i), xh, at(305 + 3 * i)}); break;
+        case SumRule::Trapezoid:
+          want.push_back({xi, at(307 + 3 * i), xh, at(306 + 3 * i)});
+          break;
+        default: break;
+      }
+    }
+    if (rule == SumRule::Simpson) {
+      // x1 and x2 first, then x_1 and x_2, then x_3 = x2 - h last.
+      want = {{0, at(300), 1, at(302), 2, at(303)}, {2, at(303), 3, at(304), 4, at(301)}};
+    }
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(sums.SumLeft, (at(317) + at(318) + at(319) + at(320)) * 1.0);
+  }
+}
+
 TEST_F(Sums, NaNEndValueFallsToTheNotGreaterBranch) {
   LoggingEvaluator ev([](double x) { return x < 2.5 ? x : std::nan(""); });
   const UpperLower ul = rectangleWalk(ev, FunctionInterval{0.0, 3.0, 3, 1.0}, nullptr);
