@@ -56,19 +56,23 @@ RulePicture::DevicePoint RulePicture::device(double x, double y) const {
 }
 
 void RulePicture::trapezoid(double xa, double ya, double xb, double yb) {
-  const bool wide = std::fabs(device(xb, 0).x - device(xa, 0).x) >= kWideStep;
+  const bool wide = std::fabs((xb - xa) * frame_.xScale) >= kWideStep;
+  const bool first = !started_;
+  started_ = true;
   topTo(xa, ya);
-  if (wide) side(xa, ya);
+  if (wide || first) side(xa, ya);
   topTo(xb, yb);
   if (wide) side(xb, yb);
 }
 
 void RulePicture::parabola(double xa, double ya, double xm, double ym, double xb, double yb) {
-  const double width = std::fabs(device(xb, 0).x - device(xa, 0).x);
+  const double width = std::fabs((xb - xa) * frame_.xScale);
   // About one point in four device units, an even number from 2 to 64.
   const int k = 2 * std::clamp(static_cast<int>(width / 8), 1, 32);
+  const bool first = !started_;
+  started_ = true;
   topTo(xa, ya);
-  if (width >= kWideStep) side(xa, ya);
+  if (width >= kWideStep || first) side(xa, ya);
   for (int i = 1; i < k; ++i) {
     const double x = xa + (xb - xa) * i / k;
     topTo(x, parabolaAt(x, xa, ya, xm, ym, xb, yb));
@@ -108,6 +112,14 @@ void RulePicture::topTo(double x, double y) {
 }
 
 void RulePicture::segment(DevicePoint a, DevicePoint b, int side) {
+  auto inBand = [this](const DevicePoint& p) {
+    return p.x >= bandLeft_ && p.x <= bandRight_ && p.y >= bandTop_ && p.y <= bandBottom_;
+  };
+  if (inBand(a) && inBand(b)) {
+    // Nothing to cut, and a is in already (or is b itself).
+    add(b, side);
+    return;
+  }
   // The part within the band's columns.
   double t0 = 0.0, t1 = 1.0;
   const double dx = b.x - a.x, dy = b.y - a.y;
@@ -250,6 +262,8 @@ void RulePicture::hatch(Point a, Point b, int direction) const {
 }
 
 void RulePicture::finish() {
+  // The last shape's outer side, however narrow the steps.
+  if (hasLast_) side(lastX_, lastY_);
   flush();
   hasLast_ = false;
   if (dc_ != nullptr && frame_.penIndex >= 0 && frame_.penIndex < kPenCount)

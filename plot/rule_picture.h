@@ -48,6 +48,7 @@ class RulePicture : public ShapeDrawing {
   double axisY_;        // the axis in device units, within the band
   double bandLeft_, bandRight_, bandTop_, bandBottom_;
   int spacing_;         // between hatching lines, device units
+  bool started_ = false;  // the first shape came: its outer side is drawn
   bool hasLast_ = false;
   double lastX_ = 0.0, lastY_ = 0.0;  // the top line's end, world
   int runSign_ = 0;     // the side of the points held; 0 before the first off the axis
