@@ -292,7 +292,7 @@ void Pass::probe() {
   GraphFrame& frame = frame_;
   Panel graph = layout_.graph;
   frame.setPanel(graph, kPlaceOnly);
-  const double x = frame.unmapX(context_.mouseX, kClamp);
+  const double x = context_.probeAtX ? context_.probeX : frame.unmapX(context_.mouseX, kClamp);
   const double Y = frame.unmapY(context_.mouseY, kClamp);
   result_.probe = probeReadings(evaluator_, x);
   const ProbeText text = probeText(result_.probe, Y);

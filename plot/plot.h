@@ -81,6 +81,10 @@ struct PlotContext {
   int mouseX = 0;            // the pointer in the frame's window, for a probe pass
   int mouseY = 0;
   int probeEnabled = 0;      // a probe pass runs only while this is 1
+  // A probe pass at this world x rather than under the pointer (keys move
+  // the probe); the pointer still gives Y.
+  bool probeAtX = false;
+  double probeX = 0.0;
   // The job a printer pass draws into; without an accepted one, a printer
   // pass draws the paper layout on the frame's window.
   PrintJob* printJob = nullptr;
