@@ -9,6 +9,8 @@
 // code around the operation.
 #pragma once
 
+#include <cmath>
+
 namespace tavex::arithmetic {
 
 inline double add(double a, double b) {
@@ -27,6 +29,8 @@ inline double divide(double a, double b) {
   const double r = a / b;
   return a != a ? a : r;
 }
+inline double power(double a, double b) { return std::pow(a, b); }
+inline double negate(double a) { return -a; }
 
 // Truth of a value: a NaN counts as false (zero).
 inline bool truth(double v) { return v < 0.0 || v > 0.0; }

@@ -14,15 +14,13 @@
 
 #include "expr/arithmetic.h"
 #include "expr/engine.h"
+#include "expr/operators.h"
 #include "expr/position.h"
 #include "parser_tables.h"
 
 namespace tavex::detail {
 
 namespace pt = parser_tables;
-using arithmetic::add;
-using arithmetic::multiply;
-using arithmetic::subtract;
 
 // The terminal class of every byte.
 inline constexpr auto kCharClass = [] {
@@ -432,28 +430,21 @@ class Parser {
       case pt::A_COPY0: break;
       case pt::A_COPY1: r = v[1]; break;
       case pt::A_ASSIGN: variable(v[0].i, d) = v[2].d, r.d = v[2].d; break;
-      case pt::A_ADD_ASSIGN: r.d = assignWith<add>(v, d); break;
-      case pt::A_SUB_ASSIGN: r.d = assignWith<subtract>(v, d); break;
-      case pt::A_MUL_ASSIGN: r.d = assignWith<multiply>(v, d); break;
-      case pt::A_DIV_ASSIGN: r.d = assignWith<arithmetic::divide>(v, d); break;
+#define TAVEX_ASSIGNMENT(action, token, operation, function) \
+  case pt::A_##action: r.d = assignWith<arithmetic::function>(v, d); break;
+      TAVEX_ASSIGNMENT_OPERATORS(TAVEX_ASSIGNMENT)
+#undef TAVEX_ASSIGNMENT
       case pt::A_COND: r.d = arithmetic::select(v[0].d, v[2].d, v[4].d); break;
-      case pt::A_OR: r.d = arithmetic::logicalOr(v[0].d, v[2].d); break;
-      case pt::A_AND: r.d = arithmetic::logicalAnd(v[0].d, v[2].d); break;
-      case pt::A_EQ: r.d = arithmetic::equal(v[0].d, v[2].d); break;
-      case pt::A_NE: r.d = arithmetic::notEqual(v[0].d, v[2].d); break;
-      case pt::A_LT: r.d = arithmetic::less(v[0].d, v[2].d); break;
-      case pt::A_LE: r.d = arithmetic::lessEqual(v[0].d, v[2].d); break;
-      case pt::A_GT: r.d = arithmetic::greater(v[0].d, v[2].d); break;
-      case pt::A_GE: r.d = arithmetic::greaterEqual(v[0].d, v[2].d); break;
-      case pt::A_ADD: r.d = add(v[0].d, v[2].d); break;
-      case pt::A_SUB: r.d = subtract(v[0].d, v[2].d); break;
-      case pt::A_MUL: r.d = multiply(v[0].d, v[2].d); break;
-      case pt::A_DIV: r.d = checkedDivide(v[0].d, v[2].d); break;
-      case pt::A_POW: r.d = std::pow(v[0].d, v[2].d); break;
+#define TAVEX_BINARY(action, level, left, token, right, operation, function, checksDivisor) \
+  case pt::A_##action: r.d = operate<arithmetic::function, checksDivisor>(v[0].d, v[2].d); break;
+      TAVEX_BINARY_OPERATORS(TAVEX_BINARY)
+#undef TAVEX_BINARY
+#define TAVEX_PREFIX(action, token, operation, function) \
+  case pt::A_##action: r.d = arithmetic::function(v[1].d); break;
+      TAVEX_PREFIX_OPERATORS(TAVEX_PREFIX, TAVEX_NO_OPERATOR)
+#undef TAVEX_PREFIX
       case pt::A_VAR: r.d = variable(v[0].i, d); break;
       case pt::A_CALL: r.d = e_.callBuiltin(v[0].i, v[2].i, &d.builtin); break;
-      case pt::A_NEG: r.d = -v[1].d; break;
-      case pt::A_NOT: r.d = arithmetic::logicalNot(v[1].d); break;
       case pt::A_ARGS0: r.i = 0; break;
       case pt::A_ARG1: e_.pushArgument(v[0].d), r.i = 1; break;
       case pt::A_ARGN: e_.pushArgument(v[2].d), r.i = v[0].i + 1; break;
@@ -492,13 +483,15 @@ class Parser {
     return cell;
   }
 
-  // "/": a zero divisor raises the error and divides by 1 instead.
-  TAVEX_STEP double checkedDivide(double p, double q) {
-    if (q == 0.0) {
+  // A binary operator's value; where the operator checks its divisor ("/"),
+  // a zero divisor raises the error and divides by 1 instead.
+  template <double (*Operation)(double, double), bool checksDivisor>
+  TAVEX_STEP double operate(double p, double q) {
+    if (checksDivisor && q == 0.0) {
       e_.raiseError("Divide by Zero");
       return p / 1.0;
     }
-    return arithmetic::divide(p, q);
+    return Operation(p, q);
   }
 
   ExpressionEngine& e_;

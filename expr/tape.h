@@ -22,34 +22,40 @@
 #include <utility>
 #include <vector>
 
+#include "expr/abscissa.h"
 #include "expr/engine.h"
+#include "expr/operators.h"
 
 namespace tavex {
 
-// The digits of an abscissa as "%18.14f" writes it: the sign and the number
-// of integer digits give the shape of the text.
-struct AbscissaDigits {
-  static constexpr int kFractionDigits = 14;
-  static constexpr int kMaxIntegerDigits = 5;
-  bool negative = false;
-  int integerDigits = 0;
-  std::uint64_t integerPart = 0;  // the integer digits
-  std::uint64_t decimals = 0;     // the 14 fraction digits, below 10^14
-  double fraction = -1.0;         // fractionValue(decimals) when worked out already, else -1
-  int count() const { return integerDigits + kFractionDigits; }
-  // Digit k of the text: the integer digits, most significant first, then
-  // the fraction digits.
-  int digit(int k) const;
-};
-
-// x's digits, exactly as formatFixed14 prints them; false where there is no
-// fast reading (x not finite, or |x| of 65536 or more).
-bool readAbscissa(double x, AbscissaDigits& out);
+// Every operation of a tape, in the order of Tape::Op: TAVEX_TAPE_OPERATION(name)
+// for each, defined where the list is read (the replay makes its dispatch
+// table from it too). The operators' operations come from expr/operators.h.
+#define TAVEX_TAPE_OPERATIONS                                                \
+  TAVEX_TAPE_OPERATION(Load)                                                 \
+  TAVEX_TAPE_OPERATION(Store)                                                \
+  TAVEX_TAPE_OPERATION(StoreFixed)                                           \
+  TAVEX_BINARY_OPERATORS(TAVEX_BINARY_TAPE_OPERATION)                        \
+  TAVEX_TAPE_OPERATION(CheckedDivide)                                        \
+  TAVEX_PREFIX_OPERATORS(TAVEX_PREFIX_TAPE_OPERATION, TAVEX_NO_OPERATOR)     \
+  TAVEX_TAPE_OPERATION(Select)                                               \
+  TAVEX_TAPE_OPERATION(Call1)                                                \
+  TAVEX_TAPE_OPERATION(Call2)                                                \
+  TAVEX_TAPE_OPERATION(IntegerStart)                                         \
+  TAVEX_TAPE_OPERATION(IntegerDigit)                                         \
+  TAVEX_TAPE_OPERATION(FractionStart)                                        \
+  TAVEX_TAPE_OPERATION(FractionDigit)                                        \
+  TAVEX_TAPE_OPERATION(IntegerRun)                                           \
+  TAVEX_TAPE_OPERATION(FractionRun)                                          \
+  TAVEX_TAPE_OPERATION(Sum)                                                  \
+  TAVEX_TAPE_OPERATION(End) /* the last step of every tape */
+#define TAVEX_BINARY_TAPE_OPERATION(action, level, left, token, right, operation, function, \
+                                    checksDivisor)                                        \
+  TAVEX_TAPE_OPERATION(operation)
+#define TAVEX_PREFIX_TAPE_OPERATION(action, token, operation, function) \
+  TAVEX_TAPE_OPERATION(operation)
 
 class Tape;
-
-// The value of x's 14 fraction digits as the parser reads them.
-double fractionValue(std::uint64_t decimals);
 
 // Runs text (whose abscissa statement "x = ..." has the shape of x) in engine
 // exactly as runText does, and records the run into tape. kept tells whether
@@ -60,13 +66,11 @@ ParseStatus recordRun(ExpressionEngine& engine, const char* text, const Abscissa
 class Tape {
  public:
   enum class Op : std::uint8_t {
-    Load, Store, StoreFixed,
-    Add, Subtract, Multiply, Divide, CheckedDivide, Power, Negate,
-    Not, Or, And, Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, Select,
-    Call1, Call2,
-    IntegerStart, IntegerDigit, FractionStart, FractionDigit, IntegerRun, FractionRun, Sum,
-    End,  // the last step of every tape
+#define TAVEX_TAPE_OPERATION(name) name,
+    TAVEX_TAPE_OPERATIONS
+#undef TAVEX_TAPE_OPERATION
   };
+  static constexpr int kOperationCount = static_cast<int>(Op::End) + 1;
 
   // Replays the run for x's digits (of the recorded shape) in engine, whose
   // symbol table must be the one recorded against. Returns the run's status.

@@ -48,6 +48,7 @@ class TapeRecorder : public detail::Silent {
   void store(double* cell, const Origin& value);
   Origin numberDigit(int act, const Origin& before, const Origin& digit, double value);
   Origin call(const ValueCell* v, double value, const detail::ActionDetail& d, bool raised);
+  Origin compoundAssign(Tape::Op op, double* cell, const Origin& operand, double value);
   Origin divide(const Origin& p, const Origin& q, double divisor, double value);
   Origin action(int act, int base, const ValueCell* v, double value,
                 const detail::ActionDetail& d, bool raised);

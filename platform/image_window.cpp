@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -10,8 +11,9 @@
 
 namespace tavex {
 
-ImageWindow::ImageWindow(QWidget* parent, Qt::WindowFlags flags) : QWidget(parent, flags) {
-  // Made here, once every member it reads (reserved_) has its value.
+ImageWindow::ImageWindow(QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), client_(size()) {
+  // Made here, once every member it reads (client_) has its value.
   image_ = makeImage();
   // The image covers the whole widget: no background erase before painting.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -22,7 +24,10 @@ ImageWindow::~ImageWindow() {
   for (Lease& lease : leases_) lease.canvas.reset();
 }
 
-QSize ImageWindow::clientSize() const { return QSize(width(), std::max(0, height() - reserved_)); }
+QSize ImageWindow::clientSize() const {
+  // A size given while the widget was hidden waits for its resize event.
+  return testAttribute(Qt::WA_PendingResizeEvent) ? size() : client_;
+}
 
 std::unique_ptr<QImage> ImageWindow::makeImage() const {
   // A painter cannot work on an empty image: keep at least one pixel.
@@ -72,21 +77,29 @@ Rect ImageWindow::clientRect() {
 
 void ImageWindow::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QRect area = event->rect() & QRect(QPoint(0, 0), clientSize());
+  const QRect client(QPoint(0, 0), clientSize().boundedTo(image_->size()));
+  const QRect area = event->rect() & client;
   painter.drawImage(area, *image_, area);
+  for (const QRect& rest : QRegion(event->rect()).subtracted(client))
+    painter.fillRect(rest, Qt::white);
 }
 
 void ImageWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  const QSize before(event->oldSize().width(), event->oldSize().height() - reserved_);
-  reserved_ = pendingReserve_;
-  clientResized_ = clientSize() != before;
-  if (!clientResized_) return;  // only the reserved strip changed
+  setClientSize(size());
+}
+
+bool ImageWindow::setClientSize(QSize size) {
+  size = size.expandedTo(QSize(0, 0));
+  if (sized_ && size == client_) return false;
+  sized_ = true;  // the first size counts as a change whatever it is
+  client_ = size;
   // A canvas still out keeps painting its old image, which goes when it is
   // released; the window shows the new, white one.
   for (Lease& lease : leases_)
     if (!lease.retiredImage) lease.retiredImage = std::move(image_);
   image_ = makeImage();
+  return true;
 }
 
 }  // namespace tavex

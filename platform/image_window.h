@@ -1,8 +1,10 @@
-// A widget whose client area is a backing image of its own size, lent to the
-// graphics as a canvas. What is drawn stays in the image and is copied to the
-// screen whenever the widget is painted, so an uncovered window shows its last
-// picture. A resize of the client area starts a fresh white image. A strip
-// along the bottom may be kept out of the client area (reserveBottom).
+// A widget whose client area is a backing image, lent to the graphics as a
+// canvas. What is drawn stays in the image and is copied to the screen
+// whenever the widget is painted, so an uncovered window shows its last
+// picture. The client area takes the widget's size on every resize, and a new
+// size starts a fresh white image; a subclass may decide otherwise
+// (setClientSize), and the widget shows white wherever it is larger than the
+// client area.
 #pragma once
 
 #include <QImage>
@@ -37,20 +39,17 @@ class ImageWindow : public QWidget, public DeviceWindow {
   const QImage& image() const { return *image_; }
   // Fills the backing image white and shows it at once.
   void clearToWhite();
-  // The client area's size: the widget's, less the reserved bottom strip.
+  // The client area's size, the picture's. Until the widget has had its
+  // first resize event, the size it was given.
   QSize clientSize() const;
-  int reservedBottom() const { return reserved_; }
   int canvasesOut() const { return static_cast<int>(leases_.size()); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  // Keeps the bottom `pixels` rows out of the client area from the next
-  // resize on (the window grows or shrinks by as much at the same time, so
-  // that the client area, and the picture in it, keep their size).
-  void reserveBottom(int pixels) { pendingReserve_ = pixels; }
-  // Whether the last resize changed the client area's size.
-  bool clientResized() const { return clientResized_; }
+  // Makes size the client area's size, at the widget's top left; a new size
+  // starts a fresh white image. Returns whether the size changed.
+  bool setClientSize(QSize size);
 
  private:
   // A canvas that is out, with the image it paints when that is no longer
@@ -63,11 +62,10 @@ class ImageWindow : public QWidget, public DeviceWindow {
 
   std::unique_ptr<QImage> makeImage() const;
 
+  QSize client_;
+  bool sized_ = false;  // had its first size
   std::unique_ptr<QImage> image_;
   std::vector<Lease> leases_;
-  int reserved_ = 0;
-  int pendingReserve_ = 0;
-  bool clientResized_ = true;
 };
 
 }  // namespace tavex

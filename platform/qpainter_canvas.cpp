@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "graphics/raster.h"
+
 namespace tavex {
 
 namespace {
@@ -23,6 +25,9 @@ QColor toQColor(Rgb colour) { return QColor(colour.red, colour.green, colour.blu
 QString toQString(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// A strip of graphics/raster.h: left <= x < right, top <= y < bottom.
+QRect stripRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 // Pixels left <= x < right, top <= y < bottom.
 QRect toQRect(const Rect& rect) {
@@ -153,112 +158,29 @@ void QPainterCanvas::lineTo(int x, int y) {
   position_ = to;
 }
 
-namespace {
-
-std::int64_t floorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-  const std::int64_t q = a / b;
-  return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
-}  // namespace
-
+// Aliased lines one unit wide on a raster device: the strips of
+// graphics/raster.h, written straight into a 32-bit image or filled through
+// the painter.
 void QPainterCanvas::rasterLine(QPoint from, QPoint to) {
+  QRect bounds(0, 0, painter_->device()->width(), painter_->device()->height());
+  if (clipRect_) bounds &= *clipRect_;
+  if (bounds.isEmpty()) return;
+  const Rect area{bounds.left(), bounds.top(), bounds.left() + bounds.width(),
+                  bounds.top() + bounds.height()};
+  const Pixel start{from.x(), from.y()};
+  const Pixel end{to.x(), to.y()};
   if (pixels_ != nullptr && (from.x() == to.x() || from.y() == to.y())) {
-    straightLine(from, to);
+    Rect strip;
+    if (straightStrip(start, end, area, strip)) fillStrip(stripRect(strip));
     return;
   }
-  // Bresenham's pixels from `from` up to, without, `to`: one per unit along
-  // the major axis, the minor coordinate rounded half up. Only the part that
-  // can show is walked, so that far-away ends cost nothing.
-  const bool xMajor = std::abs(to.x() - from.x()) >= std::abs(to.y() - from.y());
-  const std::int64_t major0 = xMajor ? from.x() : from.y();
-  const std::int64_t minor0 = xMajor ? from.y() : from.x();
-  const std::int64_t dMajor = (xMajor ? to.x() : to.y()) - major0;
-  const std::int64_t dMinor = (xMajor ? to.y() : to.x()) - minor0;
-  const std::int64_t length = std::abs(dMajor);
-  const std::int64_t step = dMajor > 0 ? 1 : -1;
-
-  QRect bounds(0, 0, painter_->device()->width(), painter_->device()->height());
-  if (clipRect_) bounds &= *clipRect_;
-  if (bounds.isEmpty()) return;
-  const std::int64_t majorLo = xMajor ? bounds.left() : bounds.top();
-  const std::int64_t majorHi = xMajor ? bounds.right() : bounds.bottom();
-  const std::int64_t minorLo = xMajor ? bounds.top() : bounds.left();
-  const std::int64_t minorHi = xMajor ? bounds.bottom() : bounds.right();
-
-  // Steps k = 0 .. length - 1 whose major coordinate lies within the bounds.
-  std::int64_t kLo = step > 0 ? majorLo - major0 : major0 - majorHi;
-  std::int64_t kHi = step > 0 ? majorHi - major0 : major0 - majorLo;
-  kLo = std::max<std::int64_t>(kLo, 0);
-  kHi = std::min<std::int64_t>(kHi, length - 1);
-  // And whose minor coordinate can lie within them (with a margin).
-  if (dMinor != 0) {
-    const double slope = static_cast<double>(dMinor) / static_cast<double>(length);
-    double a = (static_cast<double>(minorLo - minor0) - 1) / slope;
-    double b = (static_cast<double>(minorHi - minor0) + 1) / slope;
-    if (a > b) std::swap(a, b);
-    kLo = std::max<std::int64_t>(kLo, static_cast<std::int64_t>(std::floor(a)) - 1);
-    kHi = std::min<std::int64_t>(kHi, static_cast<std::int64_t>(std::ceil(b)) + 1);
-  } else if (minor0 < minorLo || minor0 > minorHi) {
-    return;
-  }
-
-  // Pixels in runs along the major axis, each run one filled strip.
-  std::int64_t runStart = 0;
-  std::int64_t runMinor = 0;
-  std::int64_t runLength = 0;
-  auto flush = [&]() {
-    if (runLength == 0) return;
-    const std::int64_t first = step > 0 ? major0 + runStart : major0 - (runStart + runLength - 1);
-    const QRect strip = xMajor ? QRect(static_cast<int>(first), static_cast<int>(runMinor),
-                                       static_cast<int>(runLength), 1)
-                               : QRect(static_cast<int>(runMinor), static_cast<int>(first), 1,
-                                       static_cast<int>(runLength));
+  tavex::rasterLine(start, end, area, [this](const Rect& strip) {
     if (pixels_ != nullptr) {
-      fillStrip(strip);
+      fillStrip(stripRect(strip));
     } else {
-      painter_->fillRect(strip, penColour_);
+      painter_->fillRect(stripRect(strip), penColour_);
     }
-    runLength = 0;
-  };
-  for (std::int64_t k = kLo; k <= kHi; ++k) {
-    const std::int64_t minor = minor0 + floorDiv(2 * k * dMinor + length, 2 * length);
-    if (minor < minorLo || minor > minorHi) {
-      flush();
-      continue;
-    }
-    if (runLength != 0 && minor == runMinor) {
-      ++runLength;
-    } else {
-      flush();
-      runStart = k;
-      runMinor = minor;
-      runLength = 1;
-    }
-  }
-  flush();
-}
-
-// A horizontal or vertical line on the image: the pixels from `from` up to,
-// without, `to`, clipped, in one strip.
-void QPainterCanvas::straightLine(QPoint from, QPoint to) {
-  QRect bounds(0, 0, painter_->device()->width(), painter_->device()->height());
-  if (clipRect_) bounds &= *clipRect_;
-  if (bounds.isEmpty()) return;
-  const bool horizontal = from.y() == to.y();
-  const int along0 = horizontal ? from.x() : from.y();
-  const int along1 = horizontal ? to.x() : to.y();
-  const int across = horizontal ? from.y() : from.x();
-  const int acrossLo = horizontal ? bounds.top() : bounds.left();
-  const int acrossHi = horizontal ? bounds.bottom() : bounds.right();
-  if (across < acrossLo || across > acrossHi) return;
-  // The pixels along the line: from along0 toward along1, along1 left out.
-  int lo = along0 < along1 ? along0 : along1 + 1;
-  int hi = along0 < along1 ? along1 - 1 : along0;
-  lo = std::max(lo, horizontal ? bounds.left() : bounds.top());
-  hi = std::min(hi, horizontal ? bounds.right() : bounds.bottom());
-  if (lo > hi) return;
-  fillStrip(horizontal ? QRect(lo, across, hi - lo + 1, 1) : QRect(across, lo, 1, hi - lo + 1));
+  });
 }
 
 void QPainterCanvas::fillStrip(const QRect& strip) {

@@ -62,7 +62,6 @@ class QPainterCanvas : public Canvas {
  private:
   void setUp();
   void rasterLine(QPoint from, QPoint to);
-  void straightLine(QPoint from, QPoint to);
   void fillStrip(const QRect& strip);
   const QFont& currentFont() const;
 

@@ -170,72 +170,97 @@ ConvergenceRow convergenceRow(FunctionEvaluator& evaluator, const FunctionInterv
   return row;
 }
 
-ReferenceValue referenceIntegral(FunctionEvaluator& evaluator, double a, double b) {
-  ReferenceValue result;
-  if (!std::isfinite(a) || !std::isfinite(b)) return result;
-  const std::int64_t evaluationsBefore = evaluator.evaluationCount();
-  auto stop = [&](const PanelTrouble& trouble) {
-    result.status = trouble.status;
-    result.badX = trouble.x;
-    if (trouble.status == ReferenceValue::Status::Failed) result.failure = evaluator.firstFailure();
-    result.evaluations = evaluator.evaluationCount() - evaluationsBefore;
-    return result;
-  };
+namespace {
 
+// The panels of the adaptive refinement and their running totals.
+struct Refinement {
   std::priority_queue<KronrodPanel> open;  // may still be halved, largest error first
   std::vector<KronrodPanel> done;          // too narrow to halve
   long double integral = 0.0L, absIntegral = 0.0L, error = 0.0L;
+  int panels = 0;
+};
+
+// The first kReferenceStartPanels panels of equal width across [a, b].
+PanelTrouble startPanels(FunctionEvaluator& evaluator, double a, double b, Refinement& r) {
   const double width = (b - a) / kReferenceStartPanels;
   for (int i = 0; i < kReferenceStartPanels; ++i) {
     KronrodPanel panel;
     panel.a = a + i * width;
     panel.b = i + 1 == kReferenceStartPanels ? b : a + (i + 1) * width;
     const PanelTrouble trouble = evaluatePanel(evaluator, panel);
-    if (trouble.status != ReferenceValue::Status::Reached) return stop(trouble);
-    integral += panel.integral;
-    absIntegral += panel.absIntegral;
-    error += panel.error;
-    open.push(panel);
+    if (trouble.status != ReferenceValue::Status::Reached) return trouble;
+    r.integral += panel.integral;
+    r.absIntegral += panel.absIntegral;
+    r.error += panel.error;
+    r.open.push(panel);
   }
-  int panels = kReferenceStartPanels;
-  while (error > referenceTolerance(integral, absIntegral) && panels < kReferenceMaxPanels &&
-         !open.empty()) {
-    const KronrodPanel worst = open.top();
-    open.pop();
+  r.panels = kReferenceStartPanels;
+  return {};
+}
+
+// Halves the panel of the largest error until the total error meets the
+// target, the panels run out, or none can be halved any more.
+PanelTrouble refinePanels(FunctionEvaluator& evaluator, Refinement& r) {
+  while (r.error > referenceTolerance(r.integral, r.absIntegral) &&
+         r.panels < kReferenceMaxPanels && !r.open.empty()) {
+    const KronrodPanel worst = r.open.top();
+    r.open.pop();
     const double middle = 0.5 * (worst.a + worst.b);
     if (middle == worst.a || middle == worst.b) {
-      done.push_back(worst);
+      r.done.push_back(worst);
       continue;
     }
     KronrodPanel left{worst.a, middle};
     KronrodPanel right{middle, worst.b};
     for (KronrodPanel* half : {&left, &right}) {
       const PanelTrouble trouble = evaluatePanel(evaluator, *half);
-      if (trouble.status != ReferenceValue::Status::Reached) return stop(trouble);
+      if (trouble.status != ReferenceValue::Status::Reached) return trouble;
     }
-    integral += left.integral + right.integral - worst.integral;
-    absIntegral += left.absIntegral + right.absIntegral - worst.absIntegral;
-    error += static_cast<long double>(left.error) + right.error - worst.error;
-    open.push(left);
-    open.push(right);
-    ++panels;
+    r.integral += left.integral + right.integral - worst.integral;
+    r.absIntegral += left.absIntegral + right.absIntegral - worst.absIntegral;
+    r.error += static_cast<long double>(left.error) + right.error - worst.error;
+    r.open.push(left);
+    r.open.push(right);
+    ++r.panels;
   }
+  return {};
+}
 
-  // The totals afresh, without the drift of the running updates.
-  integral = absIntegral = error = 0.0L;
-  for (; !open.empty(); open.pop()) done.push_back(open.top());
-  for (const KronrodPanel& panel : done) {
-    integral += panel.integral;
-    absIntegral += panel.absIntegral;
-    error += panel.error;
+// The totals afresh, without the drift of the running updates.
+void totalAfresh(Refinement& r) {
+  r.integral = r.absIntegral = r.error = 0.0L;
+  for (; !r.open.empty(); r.open.pop()) r.done.push_back(r.open.top());
+  for (const KronrodPanel& panel : r.done) {
+    r.integral += panel.integral;
+    r.absIntegral += panel.absIntegral;
+    r.error += panel.error;
   }
-  result.value = static_cast<double>(integral);
+}
+
+}  // namespace
+
+ReferenceValue referenceIntegral(FunctionEvaluator& evaluator, double a, double b) {
+  ReferenceValue result;
+  if (!std::isfinite(a) || !std::isfinite(b)) return result;
+  const std::int64_t evaluationsBefore = evaluator.evaluationCount();
+  Refinement r;
+  PanelTrouble trouble = startPanels(evaluator, a, b, r);
+  if (trouble.status == ReferenceValue::Status::Reached) trouble = refinePanels(evaluator, r);
+  if (trouble.status != ReferenceValue::Status::Reached) {
+    result.status = trouble.status;
+    result.badX = trouble.x;
+    if (trouble.status == ReferenceValue::Status::Failed) result.failure = evaluator.firstFailure();
+    result.evaluations = evaluator.evaluationCount() - evaluationsBefore;
+    return result;
+  }
+  totalAfresh(r);
+  result.value = static_cast<double>(r.integral);
   // The value's own rounding to double comes on top of the panels' estimates.
-  result.accuracy = static_cast<double>(error) +
+  result.accuracy = static_cast<double>(r.error) +
                     0.5 * std::numeric_limits<double>::epsilon() * std::fabs(result.value);
-  result.panels = panels;
+  result.panels = r.panels;
   result.evaluations = evaluator.evaluationCount() - evaluationsBefore;
-  result.status = error <= referenceTolerance(integral, absIntegral)
+  result.status = r.error <= referenceTolerance(r.integral, r.absIntegral)
                       ? ReferenceValue::Status::Reached
                       : ReferenceValue::Status::NotReached;
   return result;

@@ -45,36 +45,48 @@ std::string compose(const DataEntry& entry, const std::string& value) {
 
 }  // namespace
 
-AxisFit fitAxis(double a, double b, bool zeroWhenNear) {
-  AxisFit fit;
-  if (!std::isfinite(a) || !std::isfinite(b)) return fit;
-  double lo = std::min(a, b);
-  double hi = std::max(a, b);
-  if (hi - lo <= std::max(std::fabs(lo), std::fabs(hi)) * kNoiseWidth) {
-    const double mid = lo + (hi - lo) / 2;
-    const double pad = mid != 0 ? std::fabs(mid) / 2 : 1;
-    lo = mid - pad;
-    hi = mid + pad;
-  }
-  const double width = hi - lo;
-  if (!std::isfinite(width) || width <= 0) return fit;
-  double low = lo - width * kMargin;
-  double high = hi + width * kMargin;
-  if (zeroWhenNear) {
-    if (lo >= 0 && lo <= width) low = 0;
-    if (hi <= 0 && -hi <= width) high = 0;
-  }
-  if (!std::isfinite(low) || !std::isfinite(high)) return fit;
+namespace {
 
-  // The round steps from one that surely gives fewer than 4 intervals down to
-  // one that surely gives more than 10. Of those giving 4 to 10, the one with
-  // the narrowest window (the larger step on a tie), first among those giving
-  // at most 8, so that the labels keep their room.
+// The range [lo, hi] of a and b (a range of one value widened) and the
+// window [low, high] with its margins; false where there is none.
+struct PaddedRange {
+  double lo = 0, hi = 0, low = 0, high = 0;
+};
+bool padRange(double a, double b, bool zeroWhenNear, PaddedRange& r) {
+  if (!std::isfinite(a) || !std::isfinite(b)) return false;
+  r.lo = std::min(a, b);
+  r.hi = std::max(a, b);
+  if (r.hi - r.lo <= std::max(std::fabs(r.lo), std::fabs(r.hi)) * kNoiseWidth) {
+    const double mid = r.lo + (r.hi - r.lo) / 2;
+    const double pad = mid != 0 ? std::fabs(mid) / 2 : 1;
+    r.lo = mid - pad;
+    r.hi = mid + pad;
+  }
+  const double width = r.hi - r.lo;
+  if (!std::isfinite(width) || width <= 0) return false;
+  r.low = r.lo - width * kMargin;
+  r.high = r.hi + width * kMargin;
+  if (zeroWhenNear) {
+    if (r.lo >= 0 && r.lo <= width) r.low = 0;
+    if (r.hi <= 0 && -r.hi <= width) r.high = 0;
+  }
+  return std::isfinite(r.low) && std::isfinite(r.high);
+}
+
+// A window of round steps: from k0 * m * 10^e to k1 * m * 10^e; m is 0
+// where none was found.
+struct RoundWindow {
+  double k0 = 0, k1 = 0;
+  int m = 0, e = 0;
+};
+
+// The round steps from one that surely gives fewer than 4 intervals down to
+// one that surely gives more than 10. Of those giving 4 to 10, the one with
+// the narrowest window (the larger step on a tie), first among those giving
+// at most 8, so that the labels keep their room.
+RoundWindow roundWindow(double low, double high) {
   const int top = static_cast<int>(std::floor(std::log10((high - low) / kMinSteps))) + 1;
-  double bestK0 = 0;
-  double bestK1 = 0;
-  int bestM = 0;
-  int bestE = 0;
+  RoundWindow best;
   bool bestCrowded = true;
   double bestWidth = 0;
   for (int e = top; e >= top - 2; --e) {
@@ -87,27 +99,35 @@ AxisFit fitAxis(double a, double b, bool zeroWhenNear) {
       if (count < kMinSteps || count > kMaxSteps) continue;
       const bool crowded = count > kRoomySteps;
       const double windowWidth = count * step;
-      if (bestM != 0 && (crowded > bestCrowded ||
-                         (crowded == bestCrowded && windowWidth >= bestWidth)))
+      if (best.m != 0 && (crowded > bestCrowded ||
+                          (crowded == bestCrowded && windowWidth >= bestWidth)))
         continue;
-      bestK0 = k0;
-      bestK1 = k1;
-      bestM = m;
-      bestE = e;
+      best = RoundWindow{k0, k1, m, e};
       bestCrowded = crowded;
       bestWidth = windowWidth;
     }
   }
-  if (bestM == 0 || std::fabs(bestK0) > kExactMultiples || std::fabs(bestK1) > kExactMultiples)
+  return best;
+}
+
+}  // namespace
+
+AxisFit fitAxis(double a, double b, bool zeroWhenNear) {
+  AxisFit fit;
+  PaddedRange range;
+  if (!padRange(a, b, zeroWhenNear, range)) return fit;
+  const RoundWindow best = roundWindow(range.low, range.high);
+  if (best.m == 0 || std::fabs(best.k0) > kExactMultiples || std::fabs(best.k1) > kExactMultiples)
     return fit;
-  fit.low = multiple(bestK0, bestM, bestE);
-  fit.high = multiple(bestK1, bestM, bestE);
-  if (!std::isfinite(fit.low) || !std::isfinite(fit.high) || fit.low > lo || fit.high < hi)
+  fit.low = multiple(best.k0, best.m, best.e);
+  fit.high = multiple(best.k1, best.m, best.e);
+  if (!std::isfinite(fit.low) || !std::isfinite(fit.high) || fit.low > range.lo ||
+      fit.high < range.hi)
     return fit;
   if (fit.low == 0) fit.low = 0;  // no negative zero
   if (fit.high == 0) fit.high = 0;
-  fit.step = multiple(1, bestM, bestE);
-  fit.steps = static_cast<int>(bestK1 - bestK0);
+  fit.step = multiple(1, best.m, best.e);
+  fit.steps = static_cast<int>(best.k1 - best.k0);
   fit.fitted = true;
   return fit;
 }
@@ -131,6 +151,51 @@ std::string entryNumber(double value) {
   return text;
 }
 
+namespace {
+
+// f at the count points of the curve across the x window, into fs; what the
+// evaluations came to goes into pass. False when the monitor cancelled them.
+bool sampleCurve(const PlotContext& context, const DataEntry (&function)[kFunctionDataEntries],
+                 const AxisFit& x, int segments, std::vector<double>& fs, PassResult& pass) {
+  const long long count = static_cast<long long>(segments) + 1;
+  pass.evaluationsExpected = count;
+  std::vector<double> xs(static_cast<size_t>(count));
+  fs.assign(static_cast<size_t>(count), 0.0);
+  const double h = (x.high - x.low) / segments;
+  for (long long i = 0; i < count; ++i) xs[static_cast<size_t>(i)] = x.low + static_cast<double>(i) * h;
+
+  FunctionEvaluator evaluator(function, context.engine);
+  SampleMonitor monitor(context.monitor, count);
+  if (context.monitor != nullptr) evaluator.setMonitor(&monitor);
+  constexpr int kBlock = 64;
+  try {
+    for (long long i = 0; i < count; i += kBlock)
+      evaluator.evaluateMany(xs.data() + i, fs.data() + i, static_cast<int>(std::min<long long>(kBlock, count - i)));
+  } catch (const PassCancelled&) {
+    pass.cancelled = true;
+    pass.cancelledAt = "the fit, point " + std::to_string(evaluator.evaluationCount() + 1) +
+                       " of " + std::to_string(count);
+  }
+  pass.report.evaluations = evaluator.evaluationCount();
+  pass.report.failures = evaluator.failureCount();
+  pass.report.firstFailure = evaluator.firstFailure();
+  return !pass.cancelled;
+}
+
+// The new lines of the graph data entries the fit sets.
+std::vector<std::pair<int, std::string>> fitLines(const DataEntry* graph, const GraphFit& fit) {
+  return {
+      {kGdX0, compose(graph[kGdX0], entryNumber(fit.x.low))},
+      {kGdX1, compose(graph[kGdX1], entryNumber(fit.x.high))},
+      {kGdY0, compose(graph[kGdY0], entryNumber(fit.y.low))},
+      {kGdY1, compose(graph[kGdY1], entryNumber(fit.y.high))},
+      {kGdT1, compose(graph[kGdT1], std::to_string(fit.x.steps))},
+      {kGdT2, compose(graph[kGdT2], std::to_string(fit.y.steps))},
+  };
+}
+
+}  // namespace
+
 GraphFit fitGraph(const PlotContext& context, PassResult& pass) {
   const PassRecords records(context);
   const auto& function = records.function;
@@ -150,34 +215,13 @@ GraphFit fitGraph(const PlotContext& context, PassResult& pass) {
 
   const int points = readInteger(graph[kGdPoints].value);
   const int segments = points >= 1 ? curveSegments(points) : kFitFallbackSegments;
-  const long long count = static_cast<long long>(segments) + 1;
-  pass.evaluationsExpected = count;
-  std::vector<double> xs(static_cast<size_t>(count));
-  std::vector<double> fs(static_cast<size_t>(count));
-  const double h = (fit.x.high - fit.x.low) / segments;
-  for (long long i = 0; i < count; ++i) xs[static_cast<size_t>(i)] = fit.x.low + static_cast<double>(i) * h;
-
-  FunctionEvaluator evaluator(function, context.engine);
-  SampleMonitor monitor(context.monitor, count);
-  if (context.monitor != nullptr) evaluator.setMonitor(&monitor);
-  constexpr int kBlock = 64;
-  try {
-    for (long long i = 0; i < count; i += kBlock)
-      evaluator.evaluateMany(xs.data() + i, fs.data() + i, static_cast<int>(std::min<long long>(kBlock, count - i)));
-  } catch (const PassCancelled&) {
-    pass.cancelled = true;
-    pass.cancelledAt = "the fit, point " + std::to_string(evaluator.evaluationCount() + 1) +
-                       " of " + std::to_string(count);
-  }
-  pass.report.evaluations = evaluator.evaluationCount();
-  pass.report.failures = evaluator.failureCount();
-  pass.report.firstFailure = evaluator.firstFailure();
-  if (pass.cancelled) {
+  std::vector<double> fs;
+  if (!sampleCurve(context, function, fit.x, segments, fs, pass)) {
     fit.failure = "cancelled";
     return fit;
   }
 
-  const FiniteRange range = finiteRange(fs.data(), count);
+  const FiniteRange range = finiteRange(fs.data(), static_cast<long long>(fs.size()));
   if (range.finite == 0) {
     fit.failure = "f has no finite value between x = " + entryNumber(fit.x.low) + " and x = " +
                   entryNumber(fit.x.high);
@@ -189,14 +233,7 @@ GraphFit fitGraph(const PlotContext& context, PassResult& pass) {
                   ") give no window";
     return fit;
   }
-  fit.lines = {
-      {kGdX0, compose(graph[kGdX0], entryNumber(fit.x.low))},
-      {kGdX1, compose(graph[kGdX1], entryNumber(fit.x.high))},
-      {kGdY0, compose(graph[kGdY0], entryNumber(fit.y.low))},
-      {kGdY1, compose(graph[kGdY1], entryNumber(fit.y.high))},
-      {kGdT1, compose(graph[kGdT1], std::to_string(fit.x.steps))},
-      {kGdT2, compose(graph[kGdT2], std::to_string(fit.y.steps))},
-  };
+  fit.lines = fitLines(graph, fit);
   return fit;
 }
 

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "expr/operators.h"
+
 namespace {
 
 // Terminals, in the order the runtime lexer uses. Index 0 is eof.
@@ -69,12 +71,8 @@ struct Grammar {
   }
 };
 
-Grammar buildGrammar() {
-  Grammar g;
-  for (const auto& t : kTerminals) g.symbol(t);
-  g.numTerms = static_cast<int>(kTerminals.size());
-
-  g.add("input", "WS0 exprs EOF", "NONE");
+// White space and comments, which the grammar folds into the token before them.
+void addLayout(Grammar& g) {
   g.add("WS0", "", "NONE");
   g.add("WS0", "WS", "NONE");
   g.add("WS", "SP", "NONE");
@@ -99,7 +97,30 @@ Grammar buildGrammar() {
   g.add("NAME_", "name WS", "COPY0");
   g.add("REAL_", "real", "COPY0");
   g.add("REAL_", "real WS", "COPY0");
+}
 
+// The binary operators of expr/operators.h, level by level.
+struct BinaryOperator {
+  std::string action, level, left, token, right;
+};
+#define TAVEX_GRAMMAR_BINARY(action, level, left, token, right, operation, function, checks) \
+  {#action, #level, #left, #token, #right},
+const std::vector<BinaryOperator> kBinaryOperators = {TAVEX_BINARY_OPERATORS(TAVEX_GRAMMAR_BINARY)};
+#undef TAVEX_GRAMMAR_BINARY
+
+void addBinaryOperators(Grammar& g) {
+  std::string level;
+  for (const auto& op : kBinaryOperators) {
+    if (op.level != level) {
+      level = op.level;
+      g.add(level, op.left == level ? op.right : op.left, "COPY0");
+    }
+    g.add(level, op.left + " " + op.token + "_ " + op.right, op.action);
+  }
+}
+
+// Statements, assignments, the conditional and the operators down to a primary.
+void addExpressions(Grammar& g) {
   g.add("exprs", "", "NONE");
   g.add("exprs", "expr", "NONE");
   g.add("exprs", "exprs SEP", "NONE");
@@ -109,44 +130,32 @@ Grammar buildGrammar() {
 
   g.add("expr", "cond", "COPY0");
   g.add("expr", "NAME_ ASSIGN_ expr", "ASSIGN");
-  g.add("expr", "NAME_ ADDEQ_ expr", "ADD_ASSIGN");
-  g.add("expr", "NAME_ SUBEQ_ expr", "SUB_ASSIGN");
-  g.add("expr", "NAME_ MULEQ_ expr", "MUL_ASSIGN");
-  g.add("expr", "NAME_ DIVEQ_ expr", "DIV_ASSIGN");
-  g.add("cond", "lor", "COPY0");
-  g.add("cond", "lor QUEST_ expr COLON_ cond", "COND");
-  g.add("lor", "land", "COPY0");
-  g.add("lor", "lor OR_ land", "OR");
-  g.add("land", "eq", "COPY0");
-  g.add("land", "land AND_ eq", "AND");
-  g.add("eq", "rel", "COPY0");
-  g.add("eq", "eq EQEQ_ rel", "EQ");
-  g.add("eq", "eq NE_ rel", "NE");
-  g.add("rel", "add", "COPY0");
-  g.add("rel", "rel LT_ add", "LT");
-  g.add("rel", "rel LE_ add", "LE");
-  g.add("rel", "rel GT_ add", "GT");
-  g.add("rel", "rel GE_ add", "GE");
-  g.add("add", "mul", "COPY0");
-  g.add("add", "add PLUS_ mul", "ADD");
-  g.add("add", "add MINUS_ mul", "SUB");
-  g.add("mul", "factor", "COPY0");
-  g.add("mul", "mul STAR_ factor", "MUL");
-  g.add("mul", "mul SLASH_ factor", "DIV");
-  g.add("factor", "primary", "COPY0");
-  g.add("factor", "primary POW_ factor", "POW");
+#define TAVEX_GRAMMAR_ASSIGNMENT(action, token, operation, function) \
+  g.add("expr", "NAME_ " #token "_ expr", #action);
+  TAVEX_ASSIGNMENT_OPERATORS(TAVEX_GRAMMAR_ASSIGNMENT)
+#undef TAVEX_GRAMMAR_ASSIGNMENT
+  const std::string& loosest = kBinaryOperators.front().level;
+  g.add("cond", loosest, "COPY0");
+  g.add("cond", loosest + " QUEST_ expr COLON_ cond", "COND");
+  addBinaryOperators(g);
   g.add("primary", "REAL_", "COPY0");
   g.add("primary", "NAME_", "VAR");
   g.add("primary", "NAME_ LPAR_ args RPAR_", "CALL");
   g.add("primary", "LPAR_ expr RPAR_", "COPY1");
-  g.add("primary", "MINUS_ primary", "NEG");
-  g.add("primary", "PLUS_ primary", "COPY1");
-  g.add("primary", "BANG_ primary", "NOT");
+#define TAVEX_GRAMMAR_PREFIX(action, token, operation, function) \
+  g.add("primary", #token "_ primary", #action);
+#define TAVEX_GRAMMAR_KEEP(token) g.add("primary", #token "_ primary", "COPY1");
+  TAVEX_PREFIX_OPERATORS(TAVEX_GRAMMAR_PREFIX, TAVEX_GRAMMAR_KEEP)
+#undef TAVEX_GRAMMAR_PREFIX
+#undef TAVEX_GRAMMAR_KEEP
   g.add("args", "", "ARGS0");
   g.add("args", "arglist", "COPY0");
   g.add("arglist", "expr", "ARG1");
   g.add("arglist", "arglist COMMA_ expr", "ARGN");
+}
 
+// Numbers and names, character by character.
+void addNumbersAndNames(Grammar& g) {
   g.add("real", "simple", "COPY0");
   g.add("real", "simple E exponent", "EXP_PLUS");
   g.add("real", "simple E PLUS exponent", "EXP_PLUS_SIGN");
@@ -166,6 +175,16 @@ Grammar buildGrammar() {
   g.add("name", "name LETTER", "NAMEN");
   g.add("name", "name E", "NAMEN");
   g.add("name", "name DIGIT", "NAMEN");
+}
+
+Grammar buildGrammar() {
+  Grammar g;
+  for (const auto& t : kTerminals) g.symbol(t);
+  g.numTerms = static_cast<int>(kTerminals.size());
+  g.add("input", "WS0 exprs EOF", "NONE");
+  addLayout(g);
+  addExpressions(g);
+  addNumbersAndNames(g);
   return g;
 }
 
@@ -177,7 +196,7 @@ constexpr int kPayloadBits = 13;
 using Item = std::pair<int, int>;  // production, dot
 
 struct Generator {
-  Grammar& g;
+  const Grammar& g;
   std::vector<bool> nullable;
   std::vector<Mask> first;
   std::vector<std::vector<Item>> kernels;
@@ -185,7 +204,7 @@ struct Generator {
   std::vector<std::map<int, int>> gotos;         // state -> symbol -> state
   std::vector<std::vector<Mask>> kernelLA;       // per kernel item
 
-  explicit Generator(Grammar& gr) : g(gr) {}
+  explicit Generator(const Grammar& gr) : g(gr) {}
 
   void computeFirst() {
     size_t n = g.names.size();
@@ -317,120 +336,197 @@ struct Generator {
   }
 };
 
-}  // namespace
+// The parser tables: an action per state and terminal, each classified by
+// the step the driver takes for it, so that the driver dispatches on one
+// field (see the decoding helpers written into the header).
+struct Tables {
+  int nStates = 0, nTerms = 0, nNonterms = 0;
+  std::vector<std::vector<unsigned>> action;
+  std::vector<int> defaultRule;
+  std::vector<std::vector<int>> gotoTable;
+  std::vector<std::vector<int>> chainRows;  // see computeChains
+  std::vector<std::vector<int>> chainOf;
+};
 
-int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: lalrgen OUTPUT_HEADER\n");
-    return 2;
+unsigned makeAction(Step step, int payload) {
+  return static_cast<unsigned>(step) << kPayloadBits | static_cast<unsigned>(payload);
+}
+
+class ActionBuilder {
+ public:
+  ActionBuilder(const Grammar& g, const Generator& gen, Tables& t) : g_(g), gen_(gen), t_(t) {}
+
+  // Fills every state's actions, gotos and default rule; the number of conflicts.
+  int build() {
+    t_.action.assign(t_.nStates, std::vector<unsigned>(t_.nTerms, 0));
+    t_.defaultRule.assign(t_.nStates, -1);
+    t_.gotoTable.assign(t_.nStates, std::vector<int>(t_.nNonterms, -1));
+    for (int st = 0; st < t_.nStates; ++st) fillState(st);
+    return conflicts_;
   }
-  Grammar g = buildGrammar();
-  Generator gen(g);
-  gen.computeFirst();
-  gen.buildLR0();
-  gen.computeLookaheads();
 
-  const int nStates = static_cast<int>(gen.kernels.size());
-  const int nTerms = g.numTerms;
-  const int nNonterms = static_cast<int>(g.names.size()) - nTerms;
-
-  // Every action is classified by the step the driver takes for it, so that
-  // the driver dispatches on one field (see the decoding helpers written below).
-  const auto& rules = g.prods;
-  auto isCopy = [&](int r) {
-    const auto& a = rules[r].action;
+ private:
+  bool isCopy(int r) const {
+    const auto& a = g_.prods[r].action;
     return a == "NONE" || a == "COPY0" || a == "COPY1";
-  };
-  auto extendsItself = [&](int r) {
-    const auto& p = rules[r];
-    return p.rhs.size() == 2 && p.rhs[0] == p.lhs && g.isTerm(p.rhs[1]);
-  };
-  auto startsSymbol = [&](int r) {
-    const auto& a = rules[r].action;
-    return rules[r].rhs.size() == 1 &&
+  }
+  bool extendsItself(int r) const {
+    const auto& p = g_.prods[r];
+    return p.rhs.size() == 2 && p.rhs[0] == p.lhs && g_.isTerm(p.rhs[1]);
+  }
+  bool startsSymbol(int r) const {
+    const auto& a = g_.prods[r].action;
+    return g_.prods[r].rhs.size() == 1 &&
            (a == "NAME1" || a == "INT1" || a == "EXPO1" || a == "NONE");
-  };
-  auto makeAction = [](Step step, int payload) {
-    return static_cast<unsigned>(step) << kPayloadBits | static_cast<unsigned>(payload);
-  };
-  std::vector<std::vector<unsigned>> action(nStates, std::vector<unsigned>(nTerms, 0));
-  std::vector<int> defaultRule(nStates, -1);
-  std::vector<std::vector<int>> gotoTable(nStates, std::vector<int>(nNonterms, -1));
-  int conflicts = 0;
-
+  }
   // A state whose only item is one complete item: entering it means reducing at once.
-  auto singleReduce = [&](int st) -> int {
-    const auto& k = gen.kernels[st];
+  int singleReduce(int st) const {
+    const auto& k = gen_.kernels[st];
     if (k.size() != 1) return -1;
-    const auto& p = g.prods[k[0].first];
+    const auto& p = g_.prods[k[0].first];
     return k[0].second == static_cast<int>(p.rhs.size()) ? k[0].first : -1;
-  };
-
-  for (int st = 0; st < nStates; ++st) {
+  }
+  // The action on terminal s, which leads to state target.
+  unsigned shiftAction(int s, int target) const {
+    const int sr = singleReduce(target);
+    if (s == 0) return makeAction(Step::Accept, 0);
+    if (sr >= 0 && extendsItself(sr)) return makeAction(Step::Extend, sr);
+    if (sr >= 0 && startsSymbol(sr)) return makeAction(Step::Start, sr);
+    if (sr >= 0) return makeAction(Step::ShiftReduce, sr);
+    return makeAction(Step::Shift, target);
+  }
+  void setAction(int st, int t, unsigned a, int reduced) {
+    unsigned& cell = t_.action[st][t];
+    if (cell && cell != a) {
+      if (reduced < 0)
+        std::fprintf(stderr, "conflict in state %d on %s\n", st, g_.names[t].c_str());
+      else
+        std::fprintf(stderr, "conflict in state %d on %s (reduce %d)\n", st, g_.names[t].c_str(),
+                     reduced);
+      ++conflicts_;
+    }
+    cell = a;
+  }
+  void fillState(int st) {
     std::map<int, int> reduceCount;
-    for (const auto& [item, la] : gen.closure1(st)) {
-      const auto& p = g.prods[item.first];
+    for (const auto& [item, la] : gen_.closure1(st)) {
+      const auto& p = g_.prods[item.first];
       if (item.second < static_cast<int>(p.rhs.size())) {
-        int s = p.rhs[item.second];
-        int target = gen.gotos[st].at(s);
-        if (g.isTerm(s)) {
-          unsigned a;
-          int sr = singleReduce(target);
-          if (s == 0) a = makeAction(Step::Accept, 0);
-          else if (sr >= 0 && extendsItself(sr)) a = makeAction(Step::Extend, sr);
-          else if (sr >= 0 && startsSymbol(sr)) a = makeAction(Step::Start, sr);
-          else if (sr >= 0) a = makeAction(Step::ShiftReduce, sr);
-          else a = makeAction(Step::Shift, target);
-          if (action[st][s] && action[st][s] != a) {
-            std::fprintf(stderr, "conflict in state %d on %s\n", st, g.names[s].c_str());
-            ++conflicts;
-          }
-          action[st][s] = a;
-        } else {
-          gotoTable[st][s - nTerms] = target;
-        }
+        const int s = p.rhs[item.second];
+        const int target = gen_.gotos[st].at(s);
+        if (g_.isTerm(s)) setAction(st, s, shiftAction(s, target), -1);
+        else t_.gotoTable[st][s - t_.nTerms] = target;
       } else if (item.first != 0) {
         const bool pop = isCopy(item.first) && !p.rhs.empty();
-        for (int t = 0; t < nTerms; ++t) {
-          if (!(la >> t & 1)) continue;
-          unsigned a = makeAction(pop ? Step::Pop : Step::Reduce, item.first);
-          if (action[st][t] && action[st][t] != a) {
-            std::fprintf(stderr, "conflict in state %d on %s (reduce %d)\n", st,
-                         g.names[t].c_str(), item.first);
-            ++conflicts;
-          }
-          action[st][t] = a;
-        }
+        const unsigned a = makeAction(pop ? Step::Pop : Step::Reduce, item.first);
+        for (int t = 0; t < t_.nTerms; ++t)
+          if (la >> t & 1) setAction(st, t, a, item.first);
         reduceCount[item.first] += __builtin_popcountll(la);
       }
     }
     int best = -1, bestCount = -1;
     for (auto [r, c] : reduceCount)
       if (c > bestCount) { best = r; bestCount = c; }
-    defaultRule[st] = best;
-  }
-  if (conflicts) {
-    std::fprintf(stderr, "lalrgen: %d conflicts\n", conflicts);
-    return 1;
-  }
-  if (nStates >= (1 << kPayloadBits) || static_cast<int>(rules.size()) >= (1 << kPayloadBits)) {
-    std::fprintf(stderr, "lalrgen: states or rules do not fit the action payload\n");
-    return 1;
+    t_.defaultRule[st] = best;
   }
 
-  FILE* out = std::fopen(argv[1], "w");
-  if (!out) {
-    std::perror(argv[1]);
-    return 1;
+  const Grammar& g_;
+  const Generator& gen_;
+  Tables& t_;
+  int conflicts_ = 0;
+};
+
+// Chains of explicit reductions by rules of one symbol without an action
+// only change the state, and the state they end in depends on the state
+// below the top entry, the symbol reduced to and the lookahead. Tabulate
+// where each chain ends, so that the parser takes it in one step. A chain is
+// cut where the two-character terminals a lookahead could form are not
+// accepted alike before and after a step (the lookahead is then read again).
+class ChainBuilder {
+ public:
+  ChainBuilder(const Grammar& g, Tables& t) : g_(g), t_(t) {}
+
+  void build() {
+    std::map<std::vector<int>, int> rowIndex;
+    t_.chainOf.assign(t_.nStates, std::vector<int>(t_.nNonterms, -1));
+    for (int from = 0; from < t_.nStates; ++from) {
+      for (int n = 0; n < t_.nNonterms; ++n) {
+        const int s0 = t_.gotoTable[from][n];
+        if (s0 < 0) continue;
+        std::vector<int> row(t_.nTerms);
+        bool any = false;
+        for (int t = 0; t < t_.nTerms; ++t) {
+          row[t] = chainEnd(from, s0, t);
+          if (row[t] != s0) any = true;
+        }
+        if (!any) continue;
+        auto it = rowIndex.find(row);
+        if (it == rowIndex.end()) {
+          it = rowIndex.emplace(row, static_cast<int>(t_.chainRows.size())).first;
+          t_.chainRows.push_back(row);
+        }
+        t_.chainOf[from][n] = it->second;
+      }
+    }
   }
+
+ private:
+  bool isUnit(int r) const {
+    const auto& p = g_.prods[r];
+    return p.rhs.size() == 1 && (p.action == "NONE" || p.action == "COPY0");
+  }
+  int unitReduce(int st, int t) const {
+    const unsigned a = t_.action[st][t];
+    const unsigned step = a >> kPayloadBits;
+    if (step != static_cast<unsigned>(Step::Pop) && step != static_cast<unsigned>(Step::Reduce))
+      return -1;
+    const int r = static_cast<int>(a & ((1u << kPayloadBits) - 1));
+    return isUnit(r) ? r : -1;
+  }
+  // The class of a terminal's first character.
+  std::string classOf(int t) const {
+    auto it = kFirstChar.find(kTerminals[t]);
+    return it == kFirstChar.end() ? kTerminals[t] : it->second;
+  }
+  bool lexesAlike(int a, int b, int t) const {
+    const std::string cls = classOf(t);
+    for (const auto& [two, first] : kFirstChar) {
+      if (first != cls) continue;
+      const int t2 = g_.index.at(two);
+      if ((t_.action[a][t2] != 0) != (t_.action[b][t2] != 0)) return false;
+    }
+    return true;
+  }
+  // Where the chain from state s0 (entered from state from) ends on lookahead t.
+  int chainEnd(int from, int s0, int t) const {
+    int cur = s0;
+    for (int r; (r = unitReduce(cur, t)) >= 0;) {
+      const int next = t_.gotoTable[from][g_.prods[r].lhs - t_.nTerms];
+      if (next < 0 || !lexesAlike(cur, next, t)) break;
+      cur = next;
+    }
+    return cur;
+  }
+
+  // The two-character terminals and comment delimiters by their first character.
+  const std::map<std::string, std::string> kFirstChar = {
+      {"POW", "STAR"},   {"MULEQ", "STAR"},  {"BCCLOSE", "STAR"}, {"ADDEQ", "PLUS"},
+      {"SUBEQ", "MINUS"}, {"DIVEQ", "SLASH"}, {"BCOPEN", "SLASH"}, {"LCOPEN", "SLASH"},
+      {"LE", "LT"},      {"GE", "GT"},       {"EQEQ", "ASSIGN"},  {"NE", "BANG"},
+      {"AND", "OTHER"},  {"OR", "OTHER"}};
+  const Grammar& g_;
+  Tables& t_;
+};
+
+void writeSymbols(FILE* out, const Grammar& g, const Tables& t) {
   std::fprintf(out, "// Generated by tools/lalrgen.cpp. Do not edit.\n#pragma once\n#include <cstdint>\n\n");
   std::fprintf(out, "namespace tavex::parser_tables {\n\n");
   std::fprintf(out, "enum Term : std::uint8_t {\n");
-  for (int t = 0; t < nTerms; ++t) std::fprintf(out, "  T_%s = %d,\n", kTerminals[t].c_str(), t);
-  std::fprintf(out, "};\nconstexpr int kNumTerms = %d;\nconstexpr int kFirstTwoChar = %d;\n", nTerms,
+  for (int k = 0; k < t.nTerms; ++k) std::fprintf(out, "  T_%s = %d,\n", kTerminals[k].c_str(), k);
+  std::fprintf(out, "};\nconstexpr int kNumTerms = %d;\nconstexpr int kFirstTwoChar = %d;\n", t.nTerms,
                kFirstTwoChar);
-  std::fprintf(out, "constexpr int kNumStates = %d;\nconstexpr int kNumNonterms = %d;\n", nStates,
-               nNonterms);
+  std::fprintf(out, "constexpr int kNumStates = %d;\nconstexpr int kNumNonterms = %d;\n", t.nStates,
+               t.nNonterms);
   std::fprintf(out, "constexpr int kNumRules = %zu;\n\n", g.prods.size());
 
   std::set<std::string> acts;
@@ -438,7 +534,9 @@ int main(int argc, char** argv) {
   std::fprintf(out, "// The semantic action of a rule.\nenum Act : std::uint8_t {\n");
   for (const auto& a : acts) std::fprintf(out, "  A_%s,\n", a.c_str());
   std::fprintf(out, "};\n\n");
+}
 
+void writeRules(FILE* out, const Grammar& g, const Tables& t) {
   std::fprintf(out, "struct Rule { std::uint8_t lhs; std::uint8_t length; Act act; };\n");
   std::fprintf(out, "inline constexpr Rule kRules[kNumRules] = {\n");
   std::vector<std::string> ruleText;
@@ -447,17 +545,19 @@ int main(int argc, char** argv) {
     for (int s : p.rhs) text += " " + g.names[s];
     if (p.rhs.empty()) text += " (empty)";
     ruleText.push_back(text);
-    std::fprintf(out, "  {%d, %zu, A_%s},  // %s\n", p.lhs - nTerms, p.rhs.size(), p.action.c_str(),
-                 text.c_str());
+    std::fprintf(out, "  {%d, %zu, A_%s},  // %s\n", p.lhs - t.nTerms, p.rhs.size(),
+                 p.action.c_str(), text.c_str());
   }
   std::fprintf(out, "};\n\n");
   std::fprintf(out, "// The grammar text of each rule, for traces.\n");
   std::fprintf(out, "inline constexpr const char* kRuleText[kNumRules] = {\n");
-  for (const auto& t : ruleText) std::fprintf(out, "  \"%s\",\n", t.c_str());
+  for (const auto& text : ruleText) std::fprintf(out, "  \"%s\",\n", text.c_str());
   std::fprintf(out, "};\n\n");
   for (size_t r = 0; r < g.prods.size(); ++r)
     if (g.prods[r].action == "FRACN") std::fprintf(out, "constexpr int kFractionRule = %zu;\n\n", r);
+}
 
+void writeActions(FILE* out, const Tables& t) {
   std::fprintf(out, "%s", R"(// What the driver does with a lookahead in a state:
 //   Error        no explicit action (a default reduction, or a syntax error)
 //   Shift        push the token and go to the state in the payload
@@ -485,85 +585,19 @@ constexpr bool accepts(Action a) { return a != 0; }
 
 )");
   std::fprintf(out, "inline constexpr Action kAction[kNumStates][kNumTerms] = {\n");
-  for (int st = 0; st < nStates; ++st) {
+  for (int st = 0; st < t.nStates; ++st) {
     std::fprintf(out, "  {");
-    for (int t = 0; t < nTerms; ++t) std::fprintf(out, "%u,", action[st][t]);
+    for (int k = 0; k < t.nTerms; ++k) std::fprintf(out, "%u,", t.action[st][k]);
     std::fprintf(out, "},\n");
   }
   std::fprintf(out, "};\n\n");
   std::fprintf(out, "// Default reduction per state (rule number), -1 where the state has none.\n");
   std::fprintf(out, "inline constexpr std::int16_t kDefaultRule[kNumStates] = {");
-  for (int st = 0; st < nStates; ++st) std::fprintf(out, "%d,", defaultRule[st]);
+  for (int st = 0; st < t.nStates; ++st) std::fprintf(out, "%d,", t.defaultRule[st]);
   std::fprintf(out, "};\n\n");
-  // Chains of explicit reductions by rules of one symbol without an action
-  // only change the state, and the state they end in depends on the state
-  // below the top entry, the symbol reduced to and the lookahead. Tabulate
-  // where each chain ends, so that the parser takes it in one step. A chain is
-  // cut where the two-character terminals a lookahead could form are not
-  // accepted alike before and after a step (the lookahead is then read again).
-  auto isUnit = [&](int r) {
-    const auto& p = g.prods[r];
-    return p.rhs.size() == 1 && (p.action == "NONE" || p.action == "COPY0");
-  };
-  auto unitReduce = [&](int st, int t) -> int {
-    unsigned a = action[st][t];
-    const unsigned step = a >> kPayloadBits;
-    if (step != static_cast<unsigned>(Step::Pop) && step != static_cast<unsigned>(Step::Reduce))
-      return -1;
-    int r = static_cast<int>(a & ((1u << kPayloadBits) - 1));
-    return isUnit(r) ? r : -1;
-  };
-  const std::map<std::string, std::string> firstChar = {
-      {"POW", "STAR"},   {"MULEQ", "STAR"},  {"BCCLOSE", "STAR"}, {"ADDEQ", "PLUS"},
-      {"SUBEQ", "MINUS"}, {"DIVEQ", "SLASH"}, {"BCOPEN", "SLASH"}, {"LCOPEN", "SLASH"},
-      {"LE", "LT"},      {"GE", "GT"},       {"EQEQ", "ASSIGN"},  {"NE", "BANG"},
-      {"AND", "OTHER"},  {"OR", "OTHER"}};
-  auto classOf = [&](int t) -> std::string {
-    auto it = firstChar.find(kTerminals[t]);
-    return it == firstChar.end() ? kTerminals[t] : it->second;
-  };
-  auto lexesAlike = [&](int a, int b, int t) {
-    std::string cls = classOf(t);
-    for (const auto& [two, first] : firstChar) {
-      if (first != cls) continue;
-      int t2 = g.symbol(two);
-      if ((action[a][t2] != 0) != (action[b][t2] != 0)) return false;
-    }
-    return true;
-  };
-  std::vector<std::vector<int>> chainRows;
-  std::map<std::vector<int>, int> rowIndex;
-  std::vector<std::vector<int>> chainOf(nStates, std::vector<int>(nNonterms, -1));
-  for (int from = 0; from < nStates; ++from) {
-    for (int n = 0; n < nNonterms; ++n) {
-      int s0 = gotoTable[from][n];
-      if (s0 < 0) continue;
-      std::vector<int> row(nTerms);
-      bool any = false;
-      for (int t = 0; t < nTerms; ++t) {
-        int cur = s0;
-        for (int r; (r = unitReduce(cur, t)) >= 0;) {
-          int next = gotoTable[from][g.prods[r].lhs - nTerms];
-          if (next < 0 || !lexesAlike(cur, next, t)) break;
-          cur = next;
-        }
-        row[t] = cur;
-        if (cur != s0) any = true;
-      }
-      if (!any) continue;
-      auto it = rowIndex.find(row);
-      if (it == rowIndex.end()) {
-        it = rowIndex.emplace(row, static_cast<int>(chainRows.size())).first;
-        chainRows.push_back(row);
-      }
-      chainOf[from][n] = it->second;
-    }
-  }
-  std::fprintf(stderr, "lalrgen: %zu chain rows\n", chainRows.size());
-  if (nStates > 65535 || chainRows.size() > 65534 || nStates > 255) {
-    std::fprintf(stderr, "lalrgen: tables too large for the packed goto\n");
-    return 1;
-  }
+}
+
+void writeGotos(FILE* out, const Tables& t) {
   std::fprintf(out, "%s", R"(// A goto: the state entered after reducing to a nonterminal, and the chain
 // of action-free unit reductions that may follow it, tabulated by lookahead
 // in kChain (which state the chain ends in).
@@ -574,35 +608,88 @@ constexpr int chainRow(Goto g) { return static_cast<int>(g >> 16) - 1; }
 
 )");
   std::fprintf(out, "inline constexpr Goto kGoto[kNumStates][kNumNonterms] = {\n");
-  for (int st = 0; st < nStates; ++st) {
+  for (int st = 0; st < t.nStates; ++st) {
     std::fprintf(out, "  {");
-    for (int n = 0; n < nNonterms; ++n) {
-      int target = gotoTable[st][n];
-      unsigned packed = target < 0 ? 0xFFFFu : (static_cast<unsigned>(target) | static_cast<unsigned>(chainOf[st][n] + 1) << 16);
+    for (int n = 0; n < t.nNonterms; ++n) {
+      const int target = t.gotoTable[st][n];
+      const unsigned packed =
+          target < 0 ? 0xFFFFu
+                     : (static_cast<unsigned>(target) | static_cast<unsigned>(t.chainOf[st][n] + 1) << 16);
       std::fprintf(out, "%u,", packed);
     }
     std::fprintf(out, "},\n");
   }
   std::fprintf(out, "};\n\n");
-  std::fprintf(out, "constexpr int kNumChainRows = %zu;\n", chainRows.size());
+  std::fprintf(out, "constexpr int kNumChainRows = %zu;\n", t.chainRows.size());
   std::fprintf(out, "inline constexpr std::uint8_t kChain[kNumChainRows][kNumTerms] = {\n");
-  for (const auto& row : chainRows) {
+  for (const auto& row : t.chainRows) {
     std::fprintf(out, "  {");
-    for (int t = 0; t < nTerms; ++t) std::fprintf(out, "%d,", row[t]);
+    for (int k = 0; k < t.nTerms; ++k) std::fprintf(out, "%d,", row[k]);
     std::fprintf(out, "},\n");
   }
   std::fprintf(out, "};\n\n");
-  // For the "Missing %s" diagnosis: the one terminal a state accepts, if one.
+}
+
+// For the "Missing %s" diagnosis: the one terminal a state accepts, if one.
+void writeSoleTerminals(FILE* out, const Tables& t) {
   std::fprintf(out, "inline constexpr std::int8_t kSoleTerminal[kNumStates] = {");
-  for (int st = 0; st < nStates; ++st) {
+  for (int st = 0; st < t.nStates; ++st) {
     int count = 0, sole = -1;
-    for (int t = 0; t < nTerms; ++t)
-      if (action[st][t]) { ++count; sole = t; }
+    for (int k = 0; k < t.nTerms; ++k)
+      if (t.action[st][k]) { ++count; sole = k; }
     std::fprintf(out, "%d,", count == 1 ? sole : -1);
   }
   std::fprintf(out, "};\n\n}  // namespace tavex::parser_tables\n");
+}
+
+// The tables of the grammar; false (having said why) where they cannot be made.
+bool buildTables(const Grammar& g, Tables& t) {
+  Generator gen(g);
+  gen.computeFirst();
+  gen.buildLR0();
+  gen.computeLookaheads();
+  t.nStates = static_cast<int>(gen.kernels.size());
+  t.nTerms = g.numTerms;
+  t.nNonterms = static_cast<int>(g.names.size()) - t.nTerms;
+  if (const int conflicts = ActionBuilder(g, gen, t).build()) {
+    std::fprintf(stderr, "lalrgen: %d conflicts\n", conflicts);
+    return false;
+  }
+  if (t.nStates >= (1 << kPayloadBits) || static_cast<int>(g.prods.size()) >= (1 << kPayloadBits)) {
+    std::fprintf(stderr, "lalrgen: states or rules do not fit the action payload\n");
+    return false;
+  }
+  ChainBuilder(g, t).build();
+  std::fprintf(stderr, "lalrgen: %zu chain rows\n", t.chainRows.size());
+  if (t.nStates > 65535 || t.chainRows.size() > 65534 || t.nStates > 255) {
+    std::fprintf(stderr, "lalrgen: tables too large for the packed goto\n");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: lalrgen OUTPUT_HEADER\n");
+    return 2;
+  }
+  const Grammar g = buildGrammar();
+  Tables t;
+  if (!buildTables(g, t)) return 1;
+  FILE* out = std::fopen(argv[1], "w");
+  if (!out) {
+    std::perror(argv[1]);
+    return 1;
+  }
+  writeSymbols(out, g, t);
+  writeRules(out, g, t);
+  writeActions(out, t);
+  writeGotos(out, t);
+  writeSoleTerminals(out, t);
   std::fclose(out);
-  std::fprintf(stderr, "lalrgen: %d states, %d terminals, %d nonterminals, %zu rules\n", nStates, nTerms,
-               nNonterms, g.prods.size());
+  std::fprintf(stderr, "lalrgen: %d states, %d terminals, %d nonterminals, %zu rules\n", t.nStates,
+               t.nTerms, t.nNonterms, g.prods.size());
   return 0;
 }

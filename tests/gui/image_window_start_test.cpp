@@ -16,7 +16,7 @@ TEST(BackingImageStart, TheFirstImageHasTheClientSizeWhateverTheMemoryHeld) {
   volatile unsigned char* bytes = storage;  // kept: the window is made over them
   for (std::size_t i = 0; i < sizeof storage; ++i) bytes[i] = 0xbe;
   auto* window = new (storage) ImageWindow;
-  EXPECT_EQ(window->reservedBottom(), 0);
+  EXPECT_EQ(window->clientSize(), window->size());
   EXPECT_EQ(window->image().size(),
             QSize(std::max(1, window->width()), std::max(1, window->height())));
   window->~ImageWindow();

@@ -1,5 +1,7 @@
 // Plot windows: only the newest draws; the probe before a click, after a
 // resize and at the panel's edges; the status bar after each draw pass.
+#include <QLabel>
+
 #include "gui_support.h"
 #include "platform/image_window.h"
 
@@ -122,6 +124,31 @@ TEST_F(PlotWindows, StatusBarTellsWhereTheFunctionFailedAndIsEmptyOtherwise) {
   QTest::mouseClick(fdataBox->button, Qt::LeftButton);
   click(plot, {300, 200});
   EXPECT_TRUE(main->statusText().isEmpty());
+}
+
+TEST_F(PlotWindows, ALongStatusLineEndsInAnEllipsisAndShowsWholeAsItsTooltip) {
+  acceptLine(functionData[kFdFunction], "y    = 1/x");
+  acceptLine(functionData[kFdX1], "x1   = -1");
+  acceptLine(functionData[kFdX2], "x2   = 1");
+  acceptLine(functionData[kFdSteps], "n    = 2");
+  acceptLine(graphData[kGdT1], "t1        = five");
+  command(kScreenCommand);  // as it opens, 200 pixels wide
+  ChildWindow* plot = plotWindow;
+  click(plot, {100, 100});
+  const QString whole = QStringLiteral(
+      "y: Divide by Zero at column 11 (x = 0.00000; 5 of 813 evaluations failed); "
+      "t1 = five read as 0");
+  ASSERT_EQ(plot->statusText(), whole);
+  const QLabel* shown = plot->statusLine()->findChild<QLabel*>();
+  ASSERT_NE(shown, nullptr);
+  EXPECT_TRUE(shown->text().endsWith(QChar(0x2026))) << shown->text().toStdString();
+  EXPECT_TRUE(whole.startsWith(shown->text().chopped(1)));
+  EXPECT_LE(shown->fontMetrics().horizontalAdvance(shown->text()), shown->contentsRect().width());
+  EXPECT_EQ(plot->statusLine()->toolTip(), whole);
+  // With room for all of it: the whole text, and no tooltip.
+  plot->resize(1400, 300);
+  EXPECT_EQ(shown->text(), whole);
+  EXPECT_TRUE(plot->statusLine()->toolTip().isEmpty());
 }
 
 TEST_F(PlotWindows, AfterPrintNoPlotWindowReactsUntilScreenAgain) {

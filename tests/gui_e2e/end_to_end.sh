@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the real tavex on the X display it is given (under xvfb-run): opens both
 # data boxes and a plot window from the menu (each transient for the main
-# window), clicks the plot window to draw,
+# window's group), clicks the plot window to draw,
 # moves the mouse to probe, takes a screenshot and checks it, then leaves the
 # program through "E&xit" and expects exit code 0.
 # usage: end_to_end.sh TAVEX CHECKER OUTDIR
@@ -45,12 +45,18 @@ menu alt+p s
 PLOT=$(find_window plotm) || fail "no plot window"
 xdotool windowmove --sync "$PLOT" 300 300
 xdotool windowsize --sync "$PLOT" 640 420
-# Every child window is owned by the main window: transient for it.
-if command -v xprop >/dev/null; then
-  owner=$(printf '0x%x' "$MAIN")
+# Every child window is owned by the main window: transient for the window
+# group the main window leads (so that it stays above the main window and is
+# minimised on its own).
+if command -v xprop >/dev/null && command -v xwininfo >/dev/null; then
+  root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+  leader=$(xprop -id "$MAIN" WM_CLIENT_LEADER | sed -n 's/.*# //p')
+  [ -n "$leader" ] || fail "the main window names no client leader"
   for w in "$FDATA" "$GDATA" "$PLOT"; do
-    xprop -id "$w" WM_TRANSIENT_FOR | grep -q "# $owner\$" ||
-      fail "window $w is not transient for the main window $owner"
+    xprop -id "$w" WM_TRANSIENT_FOR | grep -q "# $root\$" ||
+      fail "window $w is not transient for its window group"
+    xprop -id "$w" WM_HINTS | grep -q "group leader: $leader\$" ||
+      fail "window $w is not in the main window's group $leader"
   done
 fi
 sleep 0.4

@@ -1,291 +1,17 @@
-#include "expr/tape.h"
+// Recording a tape while the parser runs a text, and the passes that tidy
+// the recorded operations before they are replayed.
+#include "expr/tape_recorder.h"
 
-#include <bit>
-#include <cmath>
-#include <cstdio>
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <utility>
 
 #include "expr/arithmetic.h"
-#include "expr/fixed_format.h"
-#include "expr/parser.h"
-#include "expr/tape_recorder.h"
 
 namespace tavex {
 
 namespace pt = parser_tables;
 using arithmetic::truth;
-namespace op = arithmetic;
-
-bool readAbscissa(double x, AbscissaDigits& out) {
-  // The same exact reading as formatFixed14.
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  if (biased == 0x7FF || !(std::fabs(x) < 65536.0)) return false;
-  constexpr std::uint64_t kScale = kFixed14Scale;
-  const std::uint64_t q = scaledFixed14(x);
-  out.negative = (bits >> 63) != 0;
-  out.integerPart = q / kScale;
-  out.decimals = q % kScale;
-  const std::uint64_t i = out.integerPart;
-  out.integerDigits = i < 10 ? 1 : i < 100 ? 2 : i < 1000 ? 3 : i < 10000 ? 4 : 5;
-  return i < 100000;
-}
-
-int AbscissaDigits::digit(int k) const {
-  std::uint64_t v = k < integerDigits ? integerPart : decimals;
-  const int fromRight = k < integerDigits ? integerDigits - 1 - k : count() - 1 - k;
-  for (int j = 0; j < fromRight; ++j) v /= 10;
-  return static_cast<int>(v % 10);
-}
-
-namespace {
-
-// The value of the last k fraction digits of `digits` as the parser folds
-// them, right to left: (code - 48) * 0.1 for the last, then ((code - 48) +
-// v) * 0.1 for each digit before it.
-double foldFraction(std::uint32_t digits, int k, double v, bool last) {
-  for (int j = 0; j < k; ++j, digits /= 10) {
-    const int d = static_cast<int>(digits % 10);
-    v = last && j == 0 ? d * 0.1 : (d + v) * 0.1;
-  }
-  return v;
-}
-
-// The fold of every four-digit ending, computed once by the same arithmetic.
-const double* lastFourDigits() {
-  static const auto table = [] {
-    auto t = std::make_unique<double[]>(10000);
-    for (std::uint32_t i = 0; i < 10000; ++i) t[i] = foldFraction(i, 4, 0.0, true);
-    return t;
-  }();
-  return table.get();
-}
-
-}  // namespace
-
-// The digits of 0 to 99 as doubles: [k][0] the units, [k][1] the tens.
-constexpr auto kDigitPairs = [] {
-  struct Table {
-    double digit[100][2];
-  } t{};
-  for (int k = 0; k < 100; ++k) {
-    t.digit[k][0] = k % 10;
-    t.digit[k][1] = k / 10;
-  }
-  return t;
-}();
-
-// Folds five digits (below 100000) into v, right to left: two pairs and the
-// leading digit, each digit ((digit + v) * 0.1) as the parser does.
-inline double foldFive(std::uint32_t five, double v) {
-  const std::uint32_t low = five % 100, middle = five / 100 % 100, lead = five / 10000;
-  v = (kDigitPairs.digit[low][0] + v) * 0.1;
-  v = (kDigitPairs.digit[low][1] + v) * 0.1;
-  v = (kDigitPairs.digit[middle][0] + v) * 0.1;
-  v = (kDigitPairs.digit[middle][1] + v) * 0.1;
-  return (static_cast<double>(lead) + v) * 0.1;
-}
-
-double fractionValue(std::uint64_t decimals) {
-  static const double* const table = lastFourDigits();
-  const std::uint64_t upper = decimals / 10000;  // the other ten digits
-  const double v = table[decimals % 10000];
-  return foldFive(static_cast<std::uint32_t>(upper / 100000),
-                  foldFive(static_cast<std::uint32_t>(upper % 100000), v));
-}
-
-ParseStatus Tape::replay(ExpressionEngine& e, const AbscissaDigits& x) {
-  double* s = slots_.data();
-  for (const auto& [digit, slot] : digitReads_) s[slot] = x.digit(digit) + 48;  // its code
-  // Direct threading: each operation jumps straight to the next one's code.
-  static const void* const kCode[] = {
-      &&load,          &&store,         &&storeFixed, &&add,         &&subtract,     &&multiply,
-      &&divide,        &&checkedDivide, &&power,      &&negate,      &&logicalNot,   &&logicalOr,
-      &&logicalAnd,    &&equal,         &&notEqual,   &&less,        &&lessEqual,    &&greater,
-      &&greaterEqual,  &&select,        &&call1,      &&call2,       &&integerStart, &&integerDigit,
-      &&fractionStart, &&fractionDigit, &&integerRun, &&fractionRun, &&sum,          &&end};
-  const Step* t = steps_.data();
-#define TAVEX_NEXT goto* kCode[static_cast<int>((++t)->op)]
-  goto* kCode[static_cast<int>(t->op)];
-load: s[t->dst] = *t->cell; TAVEX_NEXT;
-store: *t->cell = s[t->a]; TAVEX_NEXT;
-// A run of variables assigned fixed values: cells and values in the steps
-// that follow (b of them), each a Store.
-storeFixed:
-  for (const Step* u = t + 1; u <= t + t->b; ++u) *u->cell = s[u->a];
-  t += t->b;
-  TAVEX_NEXT;
-add: s[t->dst] = op::add(s[t->a], s[t->b]); TAVEX_NEXT;
-subtract: s[t->dst] = op::subtract(s[t->a], s[t->b]); TAVEX_NEXT;
-multiply: s[t->dst] = op::multiply(s[t->a], s[t->b]); TAVEX_NEXT;
-divide: s[t->dst] = op::divide(s[t->a], s[t->b]); TAVEX_NEXT;
-checkedDivide:
-  if (s[t->b] == 0.0) {
-    s[t->dst] = s[t->a] / 1.0;
-    return stop(e, stops_[t->c]);
-  }
-  s[t->dst] = op::divide(s[t->a], s[t->b]);
-  TAVEX_NEXT;
-power: s[t->dst] = std::pow(s[t->a], s[t->b]); TAVEX_NEXT;
-negate: s[t->dst] = -s[t->a]; TAVEX_NEXT;
-logicalNot: s[t->dst] = op::logicalNot(s[t->a]); TAVEX_NEXT;
-logicalOr: s[t->dst] = op::logicalOr(s[t->a], s[t->b]); TAVEX_NEXT;
-logicalAnd: s[t->dst] = op::logicalAnd(s[t->a], s[t->b]); TAVEX_NEXT;
-equal: s[t->dst] = op::equal(s[t->a], s[t->b]); TAVEX_NEXT;
-notEqual: s[t->dst] = op::notEqual(s[t->a], s[t->b]); TAVEX_NEXT;
-less: s[t->dst] = op::less(s[t->a], s[t->b]); TAVEX_NEXT;
-lessEqual: s[t->dst] = op::lessEqual(s[t->a], s[t->b]); TAVEX_NEXT;
-greater: s[t->dst] = op::greater(s[t->a], s[t->b]); TAVEX_NEXT;
-greaterEqual: s[t->dst] = op::greaterEqual(s[t->a], s[t->b]); TAVEX_NEXT;
-select: s[t->dst] = op::select(s[t->a], s[t->b], s[t->c]); TAVEX_NEXT;
-call1: s[t->dst] = t->unary(s[t->a]); TAVEX_NEXT;
-call2: s[t->dst] = t->binary(s[t->a], s[t->b]); TAVEX_NEXT;
-integerStart: s[t->dst] = op::integerStart(s[t->a]); TAVEX_NEXT;
-integerDigit: s[t->dst] = op::integerDigit(s[t->a], s[t->b]); TAVEX_NEXT;
-fractionStart: s[t->dst] = op::fractionStart(s[t->a]); TAVEX_NEXT;
-fractionDigit: s[t->dst] = op::fractionDigit(s[t->a], s[t->b]); TAVEX_NEXT;
-// Digit by digit, (v * 10 + code) - 48 stays an exact integer below 2^53:
-// it is the integer part itself.
-integerRun: s[t->dst] = static_cast<double>(x.integerPart); TAVEX_NEXT;
-fractionRun: s[t->dst] = x.fraction >= 0.0 ? x.fraction : fractionValue(x.decimals); TAVEX_NEXT;
-sum: s[t->dst] = s[t->a] + s[t->b]; TAVEX_NEXT;
-#undef TAVEX_NEXT
-end:
-  finishEngine(e);
-  return ending_.status;
-}
-
-void Tape::finishEngine(ExpressionEngine& e) const {
-  const Ending& end = ending_;
-  e.status_ = end.status;
-  e.inputLine_ = end.line;
-  e.inputColumn_ = end.column;
-  e.characterStack_.top = end.characterTop;
-  e.argumentStack_.top = end.argumentTop;
-  if (end.setsError) [[unlikely]] {
-    e.errorRecord_ = end.error;
-    if (end.messageInBuffer) {
-      std::memcpy(e.messageBuffer_, end.message.c_str(), end.message.size() + 1);
-      e.errorRecord_.message = e.messageBuffer_;
-    }
-    ++e.errorsRaised_;
-  }
-  if (end.status == ParseStatus::StackOverflow) [[unlikely]] e.stackOverflow();
-}
-
-namespace {
-
-template <double (*F)(double)>
-void eachLane(double* d, const double* a, int n) {
-  for (int k = 0; k < n; ++k) d[k] = F(a[k]);
-}
-template <double (*F)(double, double)>
-void eachLane(double* d, const double* a, const double* b, int n) {
-  for (int k = 0; k < n; ++k) d[k] = F(a[k], b[k]);
-}
-
-double negate(double a) { return -a; }
-double sum(double a, double b) { return a + b; }
-double power(double a, double b) { return std::pow(a, b); }
-
-}  // namespace
-
-// One operation for the first n lanes; false at a zero divisor.
-bool Tape::runLanes(const Step& t, const AbscissaDigits* xs, int n) {
-  double* d = lane(t.dst);
-  const double* a = lane(t.a);
-  const double* b = lane(t.b);
-  const double* c = lane(t.c);
-  switch (t.op) {
-    case Op::Load: std::fill(d, d + n, *t.cell); break;
-    case Op::Store:
-    case Op::StoreFixed:
-    case Op::End: break;  // the last run's values are stored at the end
-    case Op::Add: eachLane<op::add>(d, a, b, n); break;
-    case Op::Subtract: eachLane<op::subtract>(d, a, b, n); break;
-    case Op::Multiply: eachLane<op::multiply>(d, a, b, n); break;
-    case Op::Divide: eachLane<op::divide>(d, a, b, n); break;
-    case Op::CheckedDivide:
-      for (int k = 0; k < n; ++k)
-        if (b[k] == 0.0) return false;
-      eachLane<op::divide>(d, a, b, n);
-      break;
-    case Op::Power: eachLane<power>(d, a, b, n); break;
-    case Op::Negate: eachLane<negate>(d, a, n); break;
-    case Op::Not: eachLane<op::logicalNot>(d, a, n); break;
-    case Op::Or: eachLane<op::logicalOr>(d, a, b, n); break;
-    case Op::And: eachLane<op::logicalAnd>(d, a, b, n); break;
-    case Op::Equal: eachLane<op::equal>(d, a, b, n); break;
-    case Op::NotEqual: eachLane<op::notEqual>(d, a, b, n); break;
-    case Op::Less: eachLane<op::less>(d, a, b, n); break;
-    case Op::LessEqual: eachLane<op::lessEqual>(d, a, b, n); break;
-    case Op::Greater: eachLane<op::greater>(d, a, b, n); break;
-    case Op::GreaterEqual: eachLane<op::greaterEqual>(d, a, b, n); break;
-    case Op::Select: for (int k = 0; k < n; ++k) d[k] = op::select(a[k], b[k], c[k]); break;
-    case Op::Call1: for (int k = 0; k < n; ++k) d[k] = t.unary(a[k]); break;
-    case Op::Call2: for (int k = 0; k < n; ++k) d[k] = t.binary(a[k], b[k]); break;
-    case Op::IntegerStart: eachLane<op::integerStart>(d, a, n); break;
-    case Op::IntegerDigit: eachLane<op::integerDigit>(d, a, b, n); break;
-    case Op::FractionStart: eachLane<op::fractionStart>(d, a, n); break;
-    case Op::FractionDigit: eachLane<op::fractionDigit>(d, a, b, n); break;
-    case Op::IntegerRun:
-      for (int k = 0; k < n; ++k) d[k] = static_cast<double>(xs[k].integerPart);
-      break;
-    case Op::FractionRun:
-      for (int k = 0; k < n; ++k)
-        d[k] = xs[k].fraction >= 0.0 ? xs[k].fraction : fractionValue(xs[k].decimals);
-      break;
-    case Op::Sum: eachLane<sum>(d, a, b, n); break;
-  }
-  return true;
-}
-
-bool Tape::replayMany(ExpressionEngine& e, const AbscissaDigits* xs, int n,
-                      const double* resultCell, double* results) {
-  for (const auto& [digit, slot] : digitReads_)
-    for (int k = 0; k < n; ++k) lane(slot)[k] = xs[k].digit(digit) + 48;
-  for (const Step& t : steps_)
-    if (!runLanes(t, xs, n)) return false;
-  // Each variable ends with what the last run stored; the result of run k is
-  // what run k stored last into the result's cell, or the cell's value.
-  const double* resultSlot = nullptr;
-  for (const Step& t : steps_) {
-    if (t.op != Op::Store) continue;
-    *t.cell = lane(t.a)[n - 1];
-    if (t.cell == resultCell) resultSlot = lane(t.a);
-  }
-  for (int k = 0; k < n; ++k) results[k] = resultSlot != nullptr ? resultSlot[k] : *resultCell;
-  finishEngine(e);
-  return true;
-}
-
-// The lanes of replayMany: fixed values in every lane, once; and whether the
-// tape's runs may go together at all.
-void Tape::prepareLanes() {
-  batchable_ = ending_.status == ParseStatus::Accepted && !ending_.setsError;
-  for (const Step& load : steps_)
-    if (load.op == Op::Load)
-      for (const Step& store : steps_)
-        if (store.op == Op::Store && store.cell == load.cell) batchable_ = false;
-  if (!batchable_) return;
-  lanes_.assign(slots_.size() * kLanes, 0.0);
-  for (std::size_t slot = 0; slot < slots_.size(); ++slot)
-    std::fill_n(lanes_.begin() + static_cast<std::ptrdiff_t>(slot * kLanes), kLanes, slots_[slot]);
-}
-
-ParseStatus Tape::stop(ExpressionEngine& e, const Stop& at) const {
-  e.inputLine_ = at.line;
-  e.inputColumn_ = at.column;
-  e.characterStack_.top = at.characterTop;
-  e.argumentStack_.top = at.argumentTop;
-  e.status_ = ParseStatus::Running;
-  e.raiseError("Divide by Zero");
-  return e.status_;
-}
 
 // Whether a step takes slot as an operand (the fused and grouping steps keep
 // digit positions and counts in their fields, not slots).
@@ -296,9 +22,10 @@ bool Tape::readsSlot(const Step& s, std::int32_t slot) {
     case Op::IntegerRun:
     case Op::FractionRun:
     case Op::End: return false;
+#define TAVEX_PREFIX_READS(action, token, operation, function) case Op::operation:
+      TAVEX_PREFIX_OPERATORS(TAVEX_PREFIX_READS, TAVEX_NO_OPERATOR)
+#undef TAVEX_PREFIX_READS
     case Op::Store:
-    case Op::Negate:
-    case Op::Not:
     case Op::Call1:
     case Op::IntegerStart:
     case Op::FractionStart: return s.a == slot;
@@ -545,37 +272,24 @@ TapeRecorder::Origin TapeRecorder::action(int act, int base, const ValueCell* v,
     case pt::A_COPY0: return o[0];
     case pt::A_COPY1: return o[1];
     case pt::A_ASSIGN: store(d.cell, o[2]); return o[2];
-    case pt::A_ADD_ASSIGN:
-    case pt::A_SUB_ASSIGN:
-    case pt::A_MUL_ASSIGN:
-    case pt::A_DIV_ASSIGN: {
-      const Op op = act == pt::A_ADD_ASSIGN   ? Op::Add
-                    : act == pt::A_SUB_ASSIGN ? Op::Subtract
-                    : act == pt::A_MUL_ASSIGN ? Op::Multiply
-                                              : Op::Divide;
-      const Origin result = binary(op, cellOrigin(d.cell, 0.0), o[2], value);
-      store(d.cell, result);
-      return result;
-    }
+#define TAVEX_ASSIGNMENT_RECORD(action, token, operation, function) \
+  case pt::A_##action: return compoundAssign(Op::operation, d.cell, o[2], value);
+      TAVEX_ASSIGNMENT_OPERATORS(TAVEX_ASSIGNMENT_RECORD)
+#undef TAVEX_ASSIGNMENT_RECORD
     case pt::A_VAR: return cellOrigin(d.cell, value);
     case pt::A_COND:
       return o[0].fixed ? (truth(o[0].value) ? o[2] : o[4]) : emit(Op::Select, o[0], o[2], o[4]);
-    case pt::A_OR: return binary(Op::Or, o[0], o[2], value);
-    case pt::A_AND: return binary(Op::And, o[0], o[2], value);
-    case pt::A_EQ: return binary(Op::Equal, o[0], o[2], value);
-    case pt::A_NE: return binary(Op::NotEqual, o[0], o[2], value);
-    case pt::A_LT: return binary(Op::Less, o[0], o[2], value);
-    case pt::A_LE: return binary(Op::LessEqual, o[0], o[2], value);
-    case pt::A_GT: return binary(Op::Greater, o[0], o[2], value);
-    case pt::A_GE: return binary(Op::GreaterEqual, o[0], o[2], value);
-    case pt::A_ADD: return binary(Op::Add, o[0], o[2], value);
-    case pt::A_SUB: return binary(Op::Subtract, o[0], o[2], value);
-    case pt::A_MUL: return binary(Op::Multiply, o[0], o[2], value);
-    case pt::A_DIV: return divide(o[0], o[2], v[2].d, value);
-    case pt::A_POW: return binary(Op::Power, o[0], o[2], value);
+#define TAVEX_BINARY_RECORD(action, level, left, token, right, operation, function, checksDivisor) \
+  case pt::A_##action:                                                                         \
+    return checksDivisor ? divide(o[0], o[2], v[2].d, value)                                   \
+                         : binary(Op::operation, o[0], o[2], value);
+      TAVEX_BINARY_OPERATORS(TAVEX_BINARY_RECORD)
+#undef TAVEX_BINARY_RECORD
     case pt::A_INT_FRAC: return binary(Op::Sum, o[0], o[2], value);
-    case pt::A_NEG: return o[1].fixed ? fixedValue(value) : emit(Op::Negate, o[1]);
-    case pt::A_NOT: return o[1].fixed ? fixedValue(value) : emit(Op::Not, o[1]);
+#define TAVEX_PREFIX_RECORD(action, token, operation, function) \
+  case pt::A_##action: return o[1].fixed ? fixedValue(value) : emit(Op::operation, o[1]);
+      TAVEX_PREFIX_OPERATORS(TAVEX_PREFIX_RECORD, TAVEX_NO_OPERATOR)
+#undef TAVEX_PREFIX_RECORD
     case pt::A_ARG1:
     case pt::A_ARGN:
       if (!raised) arguments_.push_back(act == pt::A_ARG1 ? o[0] : o[2]);
@@ -592,6 +306,14 @@ TapeRecorder::Origin TapeRecorder::action(int act, int base, const ValueCell* v,
       return fixedValue(value);
     default: return fixedValue(value);  // names, exponents, empty argument lists
   }
+}
+
+// "name op= expression": the variable's new value, stored into it.
+TapeRecorder::Origin TapeRecorder::compoundAssign(Tape::Op op, double* cell,
+                                                  const Origin& operand, double value) {
+  const Origin result = binary(op, cellOrigin(cell, 0.0), operand, value);
+  store(cell, result);
+  return result;
 }
 
 TapeRecorder::Origin TapeRecorder::divide(const Origin& p, const Origin& q, double divisor,
