@@ -123,7 +123,8 @@ ProbeFind findFromProbe(const PlotContext& context, const GraphFrame& frame, dou
     else if (direction < 0 && f.x < x) next = f;  // the last one left of x
   }
   const double edge = direction > 0 ? std::max(frame.x0, frame.x1) : std::min(frame.x0, frame.x1);
-  const std::string already = on ? "on a " + std::string(soughtWord(kind)) + " already; " : "";
+  const std::string sought = soughtWord(kind);
+  const std::string already = on ? (sought == "zero" ? "on a " : "on an ") + sought + " already; " : "";
   const DataEntry* record = context.functionRecord.data();
   if (next) {
     find.found = true;
