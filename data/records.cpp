@@ -1,9 +1,12 @@
 #include "data/records.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <locale.h>
+#include <string>
 
 namespace tavex {
 
@@ -29,6 +32,52 @@ void deriveValue(DataEntry& entry) {
 }
 
 bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// strtod in a fixed "C" locale: a desktop toolkit may set the process
+// locale, which would otherwise change the decimal point.
+locale_t cLocale() {
+  static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+  return locale;
+}
+
+bool equalsIgnoringCase(std::string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i)
+    if ((text[i] | 0x20) != lower[i]) return false;
+  return true;
+}
+
+// "nan", or "nan(" letters, digits and _ ")", in any case.
+bool isNanText(std::string_view text) {
+  if (text.size() < 3 || !equalsIgnoringCase(text.substr(0, 3), "nan")) return false;
+  if (text.size() == 3) return true;
+  if (text[3] != '(' || text.back() != ')') return false;
+  for (char c : text.substr(4, text.size() - 5))
+    if (!isDigit(c) && c != '_' && !((c | 0x20) >= 'a' && (c | 0x20) <= 'z')) return false;
+  return true;
+}
+
+// Digits with an optional point (at least one digit), then an optional
+// exponent with at least one digit; nonZero tells whether a digit of the
+// mantissa is not 0.
+bool isDecimalText(std::string_view text, bool& nonZero) {
+  size_t i = 0, digits = 0;
+  nonZero = false;
+  auto mantissaDigits = [&] {
+    for (; i < text.size() && isDigit(text[i]); ++i, ++digits) nonZero |= text[i] != '0';
+  };
+  mantissaDigits();
+  if (i < text.size() && text[i] == '.') ++i, mantissaDigits();
+  if (digits == 0) return false;
+  if (i == text.size()) return true;
+  if ((text[i] | 0x20) != 'e') return false;
+  if (++i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const size_t exponentStart = i;
+  while (i < text.size() && isDigit(text[i])) ++i;
+  return i > exponentStart && i == text.size();
+}
 
 struct DefaultText {
   const char* name;
@@ -129,13 +178,10 @@ double readReal(const char* text) {
 }
 
 NumberReading readRealWhole(const char* text) {
-  // strtod in a fixed "C" locale: a desktop toolkit may set the process
-  // locale, which would otherwise change the decimal point.
-  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
   const char* start = text ? text : "";
   char* end = nullptr;
   NumberReading r;
-  r.value = strtod_l(start, &end, cLocale);
+  r.value = strtod_l(start, &end, cLocale());
   const char* p = end;
   while (isSpace(*p)) ++p;
   r.whole = end != start && *p == '\0';
@@ -159,6 +205,29 @@ NumberReading readIntegerWhole(const char* text) {
   while (isSpace(*p)) ++p;
   r.whole = hasDigits && *p == '\0' && inRange;
   return r;
+}
+
+bool readDecimal(std::string_view text, double& value) {
+  const bool negative = !text.empty() && text.front() == '-';
+  const std::string_view body = text.substr(negative ? 1 : 0);
+  const double sign = negative ? -1.0 : 1.0;
+  if (equalsIgnoringCase(body, "inf") || equalsIgnoringCase(body, "infinity")) {
+    value = sign * std::numeric_limits<double>::infinity();
+    return true;
+  }
+  if (isNanText(body)) {  // no payload, as from_chars gives it
+    value = std::copysign(std::numeric_limits<double>::quiet_NaN(), sign);
+    return true;
+  }
+  bool nonZero = false;
+  if (!isDecimalText(body, nonZero)) return false;
+  // strtod rounds correctly, as from_chars does; the text is checked, so
+  // it reads all of it.
+  const std::string copy(text);
+  const double read = strtod_l(copy.c_str(), nullptr, cLocale());
+  if (std::isinf(read) || (read == 0 && nonZero)) return false;
+  value = read;
+  return true;
 }
 
 int findEntry(const DataEntry* record, int entries, std::string_view name) {

@@ -128,6 +128,15 @@ struct NumberReading {
 NumberReading readIntegerWhole(const char* text);
 NumberReading readRealWhole(const char* text);
 
+// The whole text as std::from_chars reads a double: an optional '-', then
+// decimal digits with an optional point and exponent, or "inf", "infinity"
+// or "nan" with an optional "(letters, digits and _)", in any case. No white
+// space, '+' or hexadecimal; false for anything else and for a number out of
+// range (one that overflows, or a non-zero one that rounds to zero), as
+// from_chars's result_out_of_range. (Some standard libraries have no
+// from_chars for double.)
+bool readDecimal(std::string_view text, double& value);
+
 // Position of the listed entry (1 to entries - 1) whose name, without its
 // blank padding, is name; -1 when there is none.
 int findEntry(const DataEntry* record, int entries, std::string_view name);

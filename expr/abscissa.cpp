@@ -10,7 +10,7 @@ namespace tavex {
 
 bool readAbscissa(double x, AbscissaDigits& out) {
   // The same exact reading as formatFixed14.
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+  const std::uint64_t bits = doubleBits(x);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
   if (biased == 0x7FF || !(std::fabs(x) < 65536.0)) return false;
   constexpr std::uint64_t kScale = kFixed14Scale;

@@ -1,6 +1,5 @@
 #include "expr/fixed_format.h"
 
-#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +19,7 @@ constexpr char kDigitPairs[] =
 }  // namespace
 
 int formatFixed14(char* out, double value) {
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+  const std::uint64_t bits = doubleBits(value);
   const bool negative = (bits >> 63) != 0;
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
   const double magnitude = negative ? -value : value;

@@ -2,10 +2,18 @@
 // "%18.14f" writes it in the "C" locale.
 #pragma once
 
-#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace tavex {
+
+// The bits of a double, as std::bit_cast gives them (which not every
+// standard library has yet).
+inline std::uint64_t doubleBits(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
 
 inline constexpr std::uint64_t kFixed14Scale = 100000000000000ull;  // 10^14
 
@@ -13,7 +21,7 @@ inline constexpr std::uint64_t kFixed14Scale = 100000000000000ull;  // 10^14
 // exactly from the bits: value = mantissa * 2^-shift. Only for finite values
 // of magnitude below 2^16, which keeps the result below 2^63.
 inline std::uint64_t scaledFixed14(double value) {
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
+  const std::uint64_t bits = doubleBits(value);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
   const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
   const std::uint64_t mantissa = biased == 0 ? fraction : fraction | (std::uint64_t{1} << 52);

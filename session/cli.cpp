@@ -79,8 +79,7 @@ int runEval(int argc, char** argv, std::FILE* out) {
 bool parseNumber(const char* text, double& value) {
   std::string_view s(text);
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  return !s.empty() && ec == std::errc() && end == s.data() + s.size();
+  return readDecimal(s, value);
 }
 
 // Pictures are held whole in memory while they are drawn: 64 million pixels

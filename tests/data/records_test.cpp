@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 
 #include "data/records.h"
@@ -221,6 +224,73 @@ TEST(Conversion, WholeReadingsTellANumberFromATextThatOnlyStartsWithOne) {
     EXPECT_EQ(r.value, c.value);
     EXPECT_EQ(r.whole, c.whole);
   }
+}
+
+// readDecimal reads what from_chars reads, to the bit: checked against a
+// table everywhere, and where the standard library has from_chars for
+// double, against it for texts built from the characters numbers use.
+std::uint64_t bitsOf(double v) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+}
+
+TEST(Conversion, DecimalReadsAsFromChars) {
+  const double inf = INFINITY;
+  const struct {
+    const char* text;
+    bool read;
+    double value;
+  } cases[] = {
+      {"2.5", true, 2.5}, {"-0", true, -0.0}, {".5", true, 0.5}, {"1.", true, 1},
+      {"1e+5", true, 1e5}, {"00012", true, 12}, {"-INFINITY", true, -inf}, {"Inf", true, inf},
+      {"0.1", true, 0.1}, {"4e-320", true, 4e-320}, {"0e999999999999", true, 0},
+      {"2.4703282292062328e-324", true, 4.9406564584124654e-324},
+      {"1.7976931348623157e308", true, 1.7976931348623157e308},
+      // Not a number whole, or out of range.
+      {"+1", false, 0}, {" 1", false, 0}, {"1 ", false, 0}, {"0x10", false, 0}, {"1e", false, 0},
+      {"1e+", false, 0}, {".", false, 0}, {"-", false, 0}, {"", false, 0}, {"infx", false, 0},
+      {"nan(", false, 0}, {"nan(a-b)", false, 0}, {"1e400", false, 0}, {"-1e400", false, 0},
+      {"1e-400", false, 0}, {"2.4703282292062327e-324", false, 0}, {"1,5", false, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    double value = 7;
+    EXPECT_EQ(readDecimal(c.text, value), c.read);
+    EXPECT_EQ(bitsOf(value), bitsOf(c.read ? c.value : 7));
+  }
+  for (const char* nan : {"nan", "NaN(123_x)", "-nan", "nan()"}) {
+    double value = 0;
+    EXPECT_TRUE(readDecimal(nan, value)) << nan;
+    EXPECT_TRUE(std::isnan(value) && std::signbit(value) == (nan[0] == '-')) << nan;
+  }
+#if defined(__cpp_lib_to_chars)
+  std::mt19937_64 random(19);
+  std::vector<std::string> texts;
+  const std::string alphabet = "0123456789.eE+-infatyINFATY()_x ";
+  for (int i = 0; i < 200000; ++i) {
+    std::string text;
+    for (int k = static_cast<int>(random() % 12); k >= 0; --k)
+      text += alphabet[random() % alphabet.size()];
+    texts.push_back(text);
+    char printed[40];
+    double v;
+    const std::uint64_t bits = random();
+    std::memcpy(&v, &bits, sizeof v);
+    if (i % 2) std::snprintf(printed, sizeof printed, "%.17g", v);
+    else std::snprintf(printed, sizeof printed, "%.*e", i % 19, v);
+    texts.push_back(printed);
+  }
+  for (const char* t : {"nan", "nan()", "NAN(z9_)", "-nan(1)", "infinity", "-inFinIty", "infinit"})
+    texts.push_back(t);
+  for (const std::string& text : texts) {
+    double expected = 7, got = 7;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), expected);
+    const bool whole = ec == std::errc() && end == text.data() + text.size();
+    ASSERT_EQ(readDecimal(text, got), whole) << text;
+    ASSERT_EQ(bitsOf(got), bitsOf(whole ? expected : 7)) << text;
+  }
+#endif
 }
 
 }  // namespace tavex

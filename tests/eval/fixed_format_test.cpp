@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -84,15 +83,21 @@ TEST(FixedFormat, ExactTiesMatchPrintf) {
   expectSameForAll(values);
 }
 
+double doubleOfBits(std::uint64_t bits) {
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
 TEST(FixedFormat, RandomValuesOfEveryMagnitudeMatchPrintf) {
   std::mt19937_64 random(20260314);
   std::vector<double> values;
   // Random bit patterns: every exponent, both signs, NaNs and infinities.
-  for (int i = 0; i < 300000; ++i) values.push_back(std::bit_cast<double>(random()));
+  for (int i = 0; i < 300000; ++i) values.push_back(doubleOfBits(random()));
   // Random mantissas with exponents around the fast path (2^-70 to 2^20).
   std::uniform_int_distribution<int> exponent(-70, 20);
   for (int i = 0; i < 600000; ++i) {
-    const double m = std::bit_cast<double>((random() >> 12) | 0x3FF0000000000000ull);
+    const double m = doubleOfBits((random() >> 12) | 0x3FF0000000000000ull);
     values.push_back(std::ldexp(random() & 1 ? m : -m, exponent(random)));
   }
   // Plot-like abscissas: short decimals and their neighbours.

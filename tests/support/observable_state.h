@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
 
@@ -38,20 +40,30 @@ inline std::string observableState(const ExpressionEngine& e, const FunctionEval
 }
 
 // Collects what the engine writes to the standard error stream (the stack
-// overflow line) while it lives.
+// overflow line) while it lives, by pointing file descriptor 2 at a
+// temporary file (the stream itself may not be assigned, as in musl).
 class StderrCapture {
  public:
-  StderrCapture() : saved_(stderr), file_(std::tmpfile()) {
-    if (file_ != nullptr) stderr = file_;
+  StderrCapture() : file_(std::tmpfile()) {
+    if (file_ == nullptr) return;
+    std::fflush(stderr);
+    saved_ = ::dup(2);
+    if (saved_ < 0 || ::dup2(::fileno(file_), 2) < 0) {
+      std::fclose(file_);
+      file_ = nullptr;
+    }
   }
   ~StderrCapture() {
-    stderr = saved_;
-    if (file_ != nullptr) std::fclose(file_);
+    if (file_ == nullptr) return;
+    std::fflush(stderr);
+    ::dup2(saved_, 2);
+    ::close(saved_);
+    std::fclose(file_);
   }
   // What was written since the last call.
   std::string take() {
     if (file_ == nullptr) return {};
-    std::fflush(file_);
+    std::fflush(stderr);
     std::string text;
     std::fseek(file_, read_, SEEK_SET);
     for (int c; (c = std::fgetc(file_)) != EOF;) text += static_cast<char>(c);
@@ -62,8 +74,8 @@ class StderrCapture {
   StderrCapture& operator=(const StderrCapture&) = delete;
 
  private:
-  std::FILE* saved_;
   std::FILE* file_;
+  int saved_ = -1;
   long read_ = 0;
 };
 

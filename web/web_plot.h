@@ -1,0 +1,111 @@
+// The browser page's plot and data boxes: the page's input taken as the
+// desktop's plot window and data boxes take theirs (through session/), and
+// what the passes produce told back to the page as messages. Plain C++: the
+// page is reached through a PageLink.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "graphics/graph_frame.h"
+#include "session/edit_model.h"
+#include "session/pass_runner.h"
+#include "web/raster_canvas.h"
+
+namespace tavex {
+
+// A font as the page's scripts read it (web/site/font.js).
+std::string fontJson(const FontDescription& font);
+
+// The page as the program sees it.
+class PageLink : public FontMeasure {
+ public:
+  // A message for the page: a JSON object with a "type".
+  virtual void post(const std::string& message) = 0;
+  // The pixels of canvas within changed, with message (a "picture").
+  virtual void postPicture(const std::string& message, const RasterCanvas& canvas,
+                           const Rect& changed) = 0;
+  // Handles the page's input that came in while a pass runs.
+  virtual void giveEventLoopTurn() = 0;
+  // Runs action once the current input is handled.
+  virtual void runSoon(std::function<void()> action) = 0;
+};
+
+// The picture the passes draw into: a raster canvas of the page's size,
+// made anew (white) at the first pass after the size changed.
+class PageWindow : public DeviceWindow {
+ public:
+  explicit PageWindow(FontMeasure& measure) : measure_(measure) {}
+  Canvas* acquireCanvas() override;
+  void releaseCanvas(Canvas*) override {}
+  Rect clientRect() override { return Rect{0, 0, width_, height_}; }
+  // False when it already had that size.
+  bool resize(int width, int height, double dpi);
+  RasterCanvas* canvas() { return canvas_.get(); }
+  double dpi() const { return dpi_; }
+
+ private:
+  FontMeasure& measure_;
+  int width_ = 1, height_ = 1;
+  double dpi_ = 96;
+  std::unique_ptr<RasterCanvas> canvas_;
+};
+
+// The two data boxes of the page.
+inline constexpr int kFunctionBox = 0;
+inline constexpr int kGraphBox = 1;
+
+class WebPlot : private PassHost {
+ public:
+  explicit WebPlot(PageLink& page);
+  ~WebPlot() override;
+  WebPlot(const WebPlot&) = delete;
+  WebPlot& operator=(const WebPlot&) = delete;
+
+  // The page has loaded at this size (device pixels, logical dpi): the
+  // version, the help text and the rows, then the first picture.
+  void start(int width, int height, double dpi);
+  // The same without the first picture: the page restores the data boxes'
+  // rows into a fresh program (restoreRows) and keeps its picture.
+  void startQuietly(int width, int height, double dpi);
+  void restoreRows(int box);
+
+  // The page's input.
+  void resize(int width, int height, double dpi);
+  void click(int x, int y);
+  void move(int x, int y);
+  void steps(int direction);
+  void chooseRow(int box, int row);
+  void editRow(int box, const std::string& text);
+  void acceptRows(int box);
+  void fitGraph();
+  void convergence(long long limit);
+  void cancel();
+  // A draw pass into an SVG drawing of the picture's size, for the page to
+  // save (as "Save Picture..." draws into a file).
+  void savePicture();
+
+ private:
+  void giveEventLoopTurn() override { page_.giveEventLoopTurn(); }
+  void runSoon(std::function<void()> action) override { page_.runSoon(std::move(action)); }
+  // A pass in the picture; note goes before a draw pass's status line.
+  void runPicturePass(int probe, const std::string& note = {});
+  // The picture's changes; ms is how long the pass took (0: not ended).
+  void showPicture(const char* why, double ms = 0);
+  void showRows(int box);
+  void showStatus(const std::string& line);
+  RecordEditModel& box(int which) { return which == kGraphBox ? graphBox_ : functionBox_; }
+
+  class Progress;
+  PageLink& page_;
+  PageWindow window_;
+  GraphFrame frame_;
+  RecordEditModel functionBox_;
+  RecordEditModel graphBox_;
+  int mouseX_ = 0, mouseY_ = 0;
+  int probeEnabled_ = 0;
+  int resizes_ = 0;  // size changes so far: a pass compares them at its end
+};
+
+}  // namespace tavex
