@@ -39,8 +39,8 @@ long plotKey(ChildWindow& window, const ChildEvent& event) {
     return 1;
   }
   const bool shift = (event.modifiers & Qt::ShiftModifier) != 0;
-  const bool command = (event.modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
-  if (command) return 0;
+  const int commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+  if ((event.modifiers & commandKeys) != 0) return 0;
   SumRule rule;
   if (ruleOfKey(event.key, rule)) {
     ruleCommand(rule);

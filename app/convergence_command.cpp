@@ -98,13 +98,14 @@ void findStepsForTolerance() {
   computing = true;
   panel.showStudy(study, true);
   DesktopProgress progress(window, mainWindow);
-  const PassResult pass = runMonitored(shellPlotContext(), &progress, [&study](const PlotContext& c) {
+  auto work = [&study](const PlotContext& c) {
     study.run(c.engine, c.monitor);
     PassResult result;
     result.ran = true;
     result.cancelled = study.cancelled();
     return result;
-  });
+  };
+  const PassResult pass = runMonitored(shellPlotContext(), &progress, work);
   computing = false;
   if (!view) return;
   panel.showStudy(study, false);

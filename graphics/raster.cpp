@@ -80,7 +80,8 @@ void polygonRows(const Point* points, int count, const Rect& bounds,
       // The first unit whose centre is at or right of the crossing x:
       // ceil(x - 1/2), x = a.x + (centre / 2 - a.y) (b.x - a.x) / (b.y - a.y).
       std::int64_t d = std::int64_t{b.y} - a.y;
-      std::int64_t num = 2 * std::int64_t{a.x} * d + (centre - 2 * std::int64_t{a.y}) * (b.x - a.x) - d;
+      std::int64_t num =
+          2 * std::int64_t{a.x} * d + (centre - 2 * std::int64_t{a.y}) * (b.x - a.x) - d;
       std::int64_t den = 2 * d;
       if (den < 0) {
         num = -num;

@@ -54,7 +54,7 @@ class Fitter {
   double minWidth_ = 0.0;
   FitGap::Reason trouble_ = FitGap::Reason::Unresolved;
   double troubleX_ = 0.0;
-  bool allBad_ = false;  // the last attempt found f bad at every point
+  bool allBad_ = false;        // the last attempt found f bad at every point
   std::vector<int> failures_;  // failed pieces of each depth
 };
 
@@ -72,9 +72,9 @@ bool Fitter::sample(const std::vector<double>& xs, std::vector<double>& fs, bool
     }
     if (failed && !fit_.failure.recorded) fit_.failure = evaluator_.firstFailure();
     if (first) {
-      trouble_ = failed                ? FitGap::Reason::Failed
-                 : std::isnan(fs[j])   ? FitGap::Reason::NotANumber
-                                       : FitGap::Reason::Infinite;
+      trouble_ = failed              ? FitGap::Reason::Failed
+                 : std::isnan(fs[j]) ? FitGap::Reason::NotANumber
+                                     : FitGap::Reason::Infinite;
       troubleX_ = xs[j];
       first = false;
     }
@@ -190,8 +190,10 @@ void coalesceGaps(FunctionFit& fit) {
   const double close = 1e-6 * (fit.b - fit.a);
   std::vector<FitGap> gaps;
   for (const FitGap& gap : fit.gaps) {
-    if (!gaps.empty() && gap.a - gaps.back().b <= close) mergeGap(gaps.back(), gap);
-    else gaps.push_back(gap);
+    if (!gaps.empty() && gap.a - gaps.back().b <= close)
+      mergeGap(gaps.back(), gap);
+    else
+      gaps.push_back(gap);
   }
   std::vector<ChebSeries> pieces;
   for (ChebSeries& piece : fit.pieces) {
@@ -235,7 +237,9 @@ std::string derivativeJump(const FunctionFit& fit, int order) {
       const double left = d[i][j].atT(1.0), right = d[i + 1][j].atT(-1.0);
       if (std::fabs(left - right) > 1e-5 * scale)
         return derivativeName(j) + std::string(" jumps at x = ") + fixed5(fit.pieces[i].b) +
-               (j == 0 ? " (a jump)" : j == 1 ? " (a kink)" : "");
+               (j == 0   ? " (a jump)"
+                : j == 1 ? " (a kink)"
+                         : "");
     }
   }
   return {};
@@ -303,8 +307,10 @@ void pieceFeatures(const FunctionFit& fit, std::size_t i, std::vector<Feature>& 
       out.push_back({kindOf(order, s.signBefore), s.x, 0.0});
   }
   const ChebSeries& piece = fit.pieces[i];
-  if (piece.a == fit.a && zeroAt(d, fit.a, fit.vscale)) out.push_back({FeatureKind::Zero, fit.a, 0.0});
-  if (piece.b == fit.b && zeroAt(d, fit.b, fit.vscale)) out.push_back({FeatureKind::Zero, fit.b, 0.0});
+  if (piece.a == fit.a && zeroAt(d, fit.a, fit.vscale))
+    out.push_back({FeatureKind::Zero, fit.a, 0.0});
+  if (piece.b == fit.b && zeroAt(d, fit.b, fit.vscale))
+    out.push_back({FeatureKind::Zero, fit.b, 0.0});
   if (i + 1 >= fit.pieces.size() || fit.pieces[i + 1].a != piece.b) return;
   const std::vector<ChebSeries> next = derivatives(fit.pieces[i + 1], 2);
   for (int order = 0; order <= 2; ++order) {
@@ -335,10 +341,8 @@ std::string gapText(const FitGap& gap, const FunctionFit& fit, const DataEntry* 
     case FitGap::Reason::Failed:
       return "f failed at x = " + fixed5(fit.failure.recorded ? fit.failure.x : gap.x) + " (" +
              failureCause(fit.failure, record) + ")";
-    case FitGap::Reason::NotANumber:
-      return "f is not a number at x = " + fixed5(gap.x);
-    case FitGap::Reason::Infinite:
-      return "f is infinite at x = " + fixed5(gap.x) + " (a pole?)";
+    case FitGap::Reason::NotANumber: return "f is not a number at x = " + fixed5(gap.x);
+    case FitGap::Reason::Infinite: return "f is infinite at x = " + fixed5(gap.x) + " (a pole?)";
     case FitGap::Reason::Unresolved:
       return "f could not be resolved near x = " + fixed5(gap.x) + " (a pole, a jump or a kink?)";
     case FitGap::Reason::TooMuchWork:
@@ -385,8 +389,8 @@ DerivativeMax derivativeMax(const FunctionFit& fit, int order, const DataEntry* 
   const double natural = fit.vscale * std::pow(2 / (fit.b - fit.a), order);
   for (const ChebSeries& piece : fit.pieces) {
     if (derivativeError(piece, order) > kDerivativeTrust * std::max(best, 1e-6 * natural)) {
-      m.why = "f is not smooth enough near x = " + fixed5(0.5 * (piece.a + piece.b)) +
-              " for " + derivativeName(order) + " (a kink?)";
+      m.why = "f is not smooth enough near x = " + fixed5(0.5 * (piece.a + piece.b)) + " for " +
+              derivativeName(order) + " (a kink?)";
       return m;
     }
   }
@@ -411,12 +415,14 @@ std::vector<Feature> findFeatures(FunctionEvaluator& evaluator, const FunctionFi
     if (extremum && std::fabs(found.back().f) <= 1e-13 * fit.vscale)
       found.push_back({FeatureKind::Zero, f.x, found.back().f});
   }
-  std::sort(found.begin(), found.end(), [](const Feature& p, const Feature& q) { return p.x < q.x; });
+  std::sort(found.begin(), found.end(),
+            [](const Feature& p, const Feature& q) { return p.x < q.x; });
   // Points as close as extrema can be told apart are one point: zero first,
   // then the extremum, then the inflection.
   for (std::size_t i = 0; i < found.size();) {
     std::size_t j = i + 1;
-    while (j < found.size() && found[j].x - found[i].x <= 1e-9 * std::max(1.0, std::fabs(found[i].x)))
+    while (j < found.size() &&
+           found[j].x - found[i].x <= 1e-9 * std::max(1.0, std::fabs(found[i].x)))
       ++j;
     std::stable_sort(found.begin() + static_cast<std::ptrdiff_t>(i),
                      found.begin() + static_cast<std::ptrdiff_t>(j),

@@ -27,7 +27,8 @@ void fft(std::vector<std::complex<double>>& a) {
     w.resize(half);
     // Each twiddle from its own angle: no drift from repeated products.
     for (std::size_t k = 0; k < half; ++k) {
-      const double angle = -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(len);
+      const double angle =
+          -2.0 * std::numbers::pi * static_cast<double>(k) / static_cast<double>(len);
       w[k] = {std::cos(angle), std::sin(angle)};
     }
     for (std::size_t i = 0; i < n; i += len) {
@@ -137,8 +138,7 @@ void SignSearch::search(const std::vector<double>& q, double lo, double hi, int 
   }
   const double mid = lo + (kSplit + 1.0) * 0.5 * (hi - lo);
   search(reexpand(q, -1.0, kSplit), lo, mid, depth + 1);
-  if (clenshaw(q, kSplit) == 0.0 && signLo != 0)
-    found.push_back({p_.toX(mid), signLo});
+  if (clenshaw(q, kSplit) == 0.0 && signLo != 0) found.push_back({p_.toX(mid), signLo});
   search(reexpand(q, kSplit, 1.0), mid, hi, depth + 1);
 }
 

@@ -245,8 +245,10 @@ void Pass::draw() {
   std::vector<std::pair<double, double>> curve;
   if (rulePicture) {
     curve.reserve(static_cast<std::size_t>(std::max(curveSegments_, 0)) + 1);
-    frame.plotCurve([this, &curve](double x) { return curve.emplace_back(x, evaluator_.evaluate(x)).second; },
-                    frame.x0, frame.x1, curveSegments_);
+    auto keep = [this, &curve](double x) {
+      return curve.emplace_back(x, evaluator_.evaluate(x)).second;
+    };
+    frame.plotCurve(keep, frame.x0, frame.x1, curveSegments_);
   } else {
     frame.plotCurve(evaluator_, frame.x0, frame.x1, curveSegments_);
   }

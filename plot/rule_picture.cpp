@@ -27,7 +27,8 @@ const AreaColours& coloursOf(int side) { return side < 0 ? kAreaBelow : kAreaAbo
 // The parabola through three points at x; a straight line where two of
 // them share an x.
 double parabolaAt(double x, double xa, double ya, double xm, double ym, double xb, double yb) {
-  if (xa == xm || xm == xb || xa == xb) return xb == xa ? ya : ya + (yb - ya) * (x - xa) / (xb - xa);
+  if (xa == xm || xm == xb || xa == xb)
+    return xb == xa ? ya : ya + (yb - ya) * (x - xa) / (xb - xa);
   return ya * ((x - xm) * (x - xb)) / ((xa - xm) * (xa - xb)) +
          ym * ((x - xa) * (x - xb)) / ((xm - xa) * (xm - xb)) +
          yb * ((x - xa) * (x - xm)) / ((xb - xa) * (xb - xm));
@@ -199,7 +200,8 @@ void RulePicture::flush() {
         polygon.push_back({run_.front().x, axis});
         polygon.insert(polygon.end(), run_.begin(), run_.end());
         polygon.push_back({run_.back().x, axis});
-        dc_->fillPolygon(polygon.data(), static_cast<int>(polygon.size()), makeBrush(colours.ground));
+        dc_->fillPolygon(polygon.data(), static_cast<int>(polygon.size()),
+                         makeBrush(colours.ground));
       }
       // Hatching in hairlines, lighter than the outlines and the curve on paper.
       dc_->selectPen(makePen(colour_ ? colours.hatch : black, std::max(1, frame_.penWidth / 3)));
@@ -226,8 +228,10 @@ void RulePicture::flush() {
 void RulePicture::hatch(Point a, Point b, int direction) const {
   if (a.x == b.x) return;
   const int axis = deviceUnit(axisY_);
-  const DevicePoint v[4] = {{double(a.x), double(axis)}, {double(a.x), double(a.y)},
-                            {double(b.x), double(b.y)}, {double(b.x), double(axis)}};
+  const DevicePoint v[4] = {{double(a.x), double(axis)},
+                            {double(a.x), double(a.y)},
+                            {double(b.x), double(b.y)},
+                            {double(b.x), double(axis)}};
   double area = 0.0, cLo = INFINITY, cHi = -INFINITY;
   for (int i = 0; i < 4; ++i) {
     const DevicePoint& p = v[i];

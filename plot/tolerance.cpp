@@ -77,7 +77,8 @@ StepCount boundSteps(BoundRule rule, double width, double K, double tolerance) {
   const long long step = simpson ? 2 : 1;
   const double k = significant12(K);
   // The n at which the bound meets the tolerance, then the whole n about it.
-  const double estimate = std::pow(ruleBound(rule, width, k, 1.0) / tolerance, 1.0 / stepPower(rule));
+  const double estimate =
+      std::pow(ruleBound(rule, width, k, 1.0) / tolerance, 1.0 / stepPower(rule));
   if (!(estimate <= static_cast<double>(kMaxBoundSteps)))
     return {false, 0, "above " + std::to_string(kMaxBoundSteps)};
   long long n = std::max<long long>(step, static_cast<long long>(std::ceil(estimate)));
@@ -118,8 +119,10 @@ void ToleranceStudy::run(ExpressionEngine& engine, PassMonitor* monitor) {
     for (int part = 0; part < 2; ++part) {
       FunctionEvaluator evaluator(function_, engine);
       evaluator.setMonitor(this);
-      if (part == 0) reference_ = referenceIntegral(evaluator, x1, x2);
-      else fit_ = fitFunction(evaluator, x1, x2);
+      if (part == 0)
+        reference_ = referenceIntegral(evaluator, x1, x2);
+      else
+        fit_ = fitFunction(evaluator, x1, x2);
       madeBefore_ += evaluator.evaluationCount();
       failed_ = failed_ || evaluator.failureCount() > 0;
     }
@@ -149,8 +152,7 @@ const RiemannSums& ToleranceStudy::sumsAt(ExpressionEngine& engine, std::int64_t
   expected_ = madeBefore_ + rowEvaluations(n, curve_);
   FunctionEvaluator evaluator(function_, engine);
   evaluator.setMonitor(this);
-  const ConvergenceRow row =
-      convergenceRow(evaluator, data_, static_cast<std::int32_t>(n), curve_);
+  const ConvergenceRow row = convergenceRow(evaluator, data_, static_cast<std::int32_t>(n), curve_);
   madeBefore_ += evaluator.evaluationCount();
   failed_ = failed_ || row.failures > 0;
   return rows_.emplace(n, row.sums).first->second;
@@ -190,8 +192,10 @@ void ToleranceStudy::bisect(ExpressionEngine& engine, RuleTolerance& rule, std::
   if (above == 0) lo = hi;  // within at the first n tried
   while (hi - lo > 1) {
     const std::int64_t mid = lo + (hi - lo) / 2;
-    if (this->within(rule.rule, sumsAt(engine, mid * unit))) hi = mid;
-    else lo = mid;
+    if (this->within(rule.rule, sumsAt(engine, mid * unit)))
+      hi = mid;
+    else
+      lo = mid;
   }
   rule.observed = {true, hi * unit, {}};
 }

@@ -19,7 +19,9 @@ namespace tavex {
 
 namespace {
 
-void note(std::FILE* err, const std::string& text) { std::fprintf(err, "tavex: %s\n", text.c_str()); }
+void note(std::FILE* err, const std::string& text) {
+  std::fprintf(err, "tavex: %s\n", text.c_str());
+}
 
 // The EDITs after argv[first]; false after a message when one is bad or
 // something else is there.
@@ -107,10 +109,13 @@ int runFind(int argc, char** argv, std::FILE* out, std::FILE* err) {
   const FunctionFit fit = fitFunction(evaluator, interval.x1, interval.x2);
   const std::vector<Feature> features = findFeatures(evaluator, fit);
   for (const Feature& f : features)
-    std::fprintf(out, "%s\t%s\t%s\n", featureName(f.kind), fixed10(f.x).c_str(), fixed10(f.f).c_str());
+    std::fprintf(out, "%s\t%s\t%s\n", featureName(f.kind), fixed10(f.x).c_str(),
+                 fixed10(f.f).c_str());
   for (const FitGap& gap : fit.gaps) note(err, gapText(gap, fit, functionData));
-  if (fit.a == fit.b) note(err, "x1 = x2: nothing to search");
-  else if (fit.complete() && fit.vscale == 0.0) note(err, "f is 0 all over [x1, x2]");
+  if (fit.a == fit.b)
+    note(err, "x1 = x2: nothing to search");
+  else if (fit.complete() && fit.vscale == 0.0)
+    note(err, "f is 0 all over [x1, x2]");
   else if (features.empty())
     note(err, std::string("no zero, extremum or inflection point of f ") +
                   (fit.gaps.empty() ? "on" : "elsewhere on") + " [x1, x2]");

@@ -1,6 +1,7 @@
 // The line a plot window shows below its picture after a pass: the rule
-// whose picture it shows with its value, where the pass was cancelled, the first evaluation of f that failed (with its x and
-// how many failed), and the warnings about the data, in that order.
+// whose picture it shows with its value, where the pass was cancelled, the
+// first evaluation of f that failed (with its x and how many failed), and the
+// warnings about the data, in that order.
 #pragma once
 
 #include <string>

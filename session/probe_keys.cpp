@@ -57,9 +57,10 @@ const char* soughtWord(FeatureKind kind) {
 // to the 1e-7 they are found to.
 std::string pointText(const Feature& f) {
   if (f.kind == FeatureKind::Zero)
-    return std::string("zero at x = ") + formatted("%.10f", f.x) + ", f = " + formatted("%.2g", f.f);
-  return std::string(kindWord(f.kind)) + " at x = " + formatted("%.7f", f.x) + ", f = " +
-         formatted("%.10f", f.f);
+    return std::string("zero at x = ") + formatted("%.10f", f.x) +
+           ", f = " + formatted("%.2g", f.f);
+  return std::string(kindWord(f.kind)) + " at x = " + formatted("%.7f", f.x) +
+         ", f = " + formatted("%.10f", f.f);
 }
 
 // The features of f over the frame's x range, as one pass.
@@ -118,13 +119,17 @@ ProbeFind findFromProbe(const PlotContext& context, const GraphFrame& frame, dou
   std::optional<Feature> on, next;
   for (const Feature& f : search.features) {
     if (!sameKind(kind, f.kind)) continue;
-    if (std::fabs(f.x - x) <= near) on = f;
-    else if (direction > 0 && f.x > x && !next) next = f;
-    else if (direction < 0 && f.x < x) next = f;  // the last one left of x
+    if (std::fabs(f.x - x) <= near)
+      on = f;
+    else if (direction > 0 && f.x > x && !next)
+      next = f;
+    else if (direction < 0 && f.x < x)
+      next = f;  // the last one left of x
   }
   const double edge = direction > 0 ? std::max(frame.x0, frame.x1) : std::min(frame.x0, frame.x1);
   const std::string sought = soughtWord(kind);
-  const std::string already = on ? (sought == "zero" ? "on a " : "on an ") + sought + " already; " : "";
+  const std::string already =
+      on ? (sought == "zero" ? "on a " : "on an ") + sought + " already; " : "";
   const DataEntry* record = context.functionRecord.data();
   if (next) {
     find.found = true;
@@ -137,7 +142,8 @@ ProbeFind findFromProbe(const PlotContext& context, const GraphFrame& frame, dou
     find.status = "f is 0 all over the window";
     return find;
   }
-  find.status = already + "no " + soughtWord(kind) + (direction > 0 ? " to the right" : " to the left") +
+  find.status = already + "no " + soughtWord(kind) +
+                (direction > 0 ? " to the right" : " to the left") +
                 " of x = " + formatted("%.10g", x) + (direction > 0 ? " up to" : " down to") +
                 " the window's edge at x = " + formatted("%.10g", edge) +
                 gapBetween(search.fit, x, edge, record);

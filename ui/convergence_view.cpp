@@ -417,7 +417,8 @@ void ConvergenceView::fillTable(bool running) {
       }
       // The rule's error bound beside its error, once the tolerance panel has K.
       BoundRule rule;
-      const std::string bound = boundRuleOf(k, rule) ? tolerance->boundText(rule, rows_[i].n) : std::string();
+      const std::string bound =
+          boundRuleOf(k, rule) ? tolerance->boundText(rule, rows_[i].n) : std::string();
       if (!bound.empty() && !error.empty()) {
         text += QLatin1Char('\n') + QString::fromStdString(bound);
         bounds = true;

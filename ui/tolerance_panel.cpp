@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +56,8 @@ TolerancePanel::TolerancePanel(QWidget* parent) : QWidget(parent) {
                                     QStringLiteral("at x"), QStringLiteral("n by the bound"),
                                     QStringLiteral("n observed")});
   for (int i = 0; i < kBoundRules; ++i)
-    table->setItem(i, 0, new QTableWidgetItem(QString::fromLatin1(boundRuleName(kAllBoundRules[i]))));
+    table->setItem(i, 0,
+                   new QTableWidgetItem(QString::fromLatin1(boundRuleName(kAllBoundRules[i]))));
   const int line = table->verticalHeader()->defaultSectionSize();
   table->setFixedHeight(line * (kBoundRules + 1) + 6);
   table->resizeColumnsToContents();
@@ -82,12 +82,15 @@ void TolerancePanel::showStudy(const ToleranceStudy& study, bool running) {
   for (int i = 0; i < kBoundRules; ++i) {
     const RuleTolerance& r = study.rules()[i];
     K_[i] = r.K;
-    const QString K = r.K.known ? number("%.10g", r.K.value)
-                                : QStringLiteral("cannot be estimated: ") + QString::fromStdString(r.K.why);
+    const QString K =
+        r.K.known ? number("%.10g", r.K.value)
+                  : QStringLiteral("cannot be estimated: ") + QString::fromStdString(r.K.why);
     table->setItem(i, 1, new QTableWidgetItem(K));
-    table->setItem(i, 2, new QTableWidgetItem(r.K.known ? number("%.10g", r.K.at) : QStringLiteral("-")));
+    table->setItem(i, 2,
+                   new QTableWidgetItem(r.K.known ? number("%.10g", r.K.at) : QStringLiteral("-")));
     table->setItem(i, 3, new QTableWidgetItem(stepsText(r.byBound)));
-    table->setItem(i, 4, new QTableWidgetItem(running ? QStringLiteral("...") : stepsText(r.observed)));
+    table->setItem(i, 4,
+                   new QTableWidgetItem(running ? QStringLiteral("...") : stepsText(r.observed)));
   }
   const FunctionInterval interval = intervalOf(study.functionRecord());
   width_ = std::fabs(interval.x2 - interval.x1);
@@ -106,7 +109,8 @@ std::string TolerancePanel::boundText(BoundRule rule, std::int64_t n) const {
   const DerivativeMax& K = K_[static_cast<int>(rule)];
   if (!K.known) return {};
   char text[64];
-  std::snprintf(text, sizeof text, "bound %.3e", ruleBound(rule, width_, K.value, static_cast<double>(n)));
+  std::snprintf(text, sizeof text, "bound %.3e",
+                ruleBound(rule, width_, K.value, static_cast<double>(n)));
   return text;
 }
 
