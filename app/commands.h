@@ -20,6 +20,9 @@ inline constexpr int kFitGraphCommand = 75;
 inline constexpr int kSavePictureCommand = 80;
 inline constexpr int kCopyPictureCommand = 81;
 inline constexpr int kCopyReadoutsCommand = 82;
+// The items of the "R&ule" pop-up after them: kRuleCommand + the rule's
+// number (SumRule, plot/sums.h), "&Upper and Lower" first.
+inline constexpr int kRuleCommand = 100;
 
 // Puts the menu bar, in its fixed order, on window.
 void installMenu(MainWindow& window);
