@@ -39,7 +39,8 @@ TEST_F(Shell, MenuBarHoldsTheItemsInOrderWithTheirIdentifiers) {
         {"&Fit Graph", 75},
         {"Sa&ve Picture...", 80},
         {"Cop&y Picture", 81},
-        {"Copy &Readouts", 82}}},
+        {"Copy &Readouts", 82},
+        {"R&ule", -1}}},
       {"&Help", 90, {}},
   };
   const QList<QAction*> bar = main->menuBar()->actions();
@@ -59,7 +60,7 @@ TEST_F(Shell, MenuBarHoldsTheItemsInOrderWithTheirIdentifiers) {
     for (size_t k = 0; k < expected[i].popup.size(); ++k) {
       QAction* entry = entries[static_cast<qsizetype>(k)];
       EXPECT_EQ(entry->text().toStdString(), expected[i].popup[k].first);
-      if (expected[i].popup[k].second < 0) EXPECT_NE(entry->menu(), nullptr);  // a submenu
+      if (expected[i].popup[k].second < 0) EXPECT_NE(entry->menu(), nullptr);  // a pop-up of its own
       else EXPECT_EQ(main->commandAction(expected[i].popup[k].second), entry);
     }
   }

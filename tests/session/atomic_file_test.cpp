@@ -1,5 +1,9 @@
 // AtomicFile: a file replaced whole or left as it was, devices and pipes
 // written directly, and no temporary file left behind.
+
+// Files, devices, pipes and mounts of the machine: not in the browser build,
+// which saves by download.
+#ifndef __EMSCRIPTEN__
 #include "session/atomic_file.h"
 
 #include <fcntl.h>
@@ -168,3 +172,5 @@ TEST_F(AtomicFileTest, PipesAreWrittenDirectlyWithoutWaitingOrDying) {
 
 }  // namespace
 }  // namespace tavex
+
+#endif  // __EMSCRIPTEN__
