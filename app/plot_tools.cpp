@@ -1,4 +1,4 @@
-// "&Fit Graph", "Save &Picture...", "Copy &Picture" and "Copy &Readouts",
+// "&Fit Graph", "Sa&ve Picture...", "Cop&y Picture" and "Copy &Readouts",
 // and n at a keystroke in the live plot window.
 #include "app/plot_tools.h"
 
