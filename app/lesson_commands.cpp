@@ -30,8 +30,8 @@ class QtLessonFileDialog : public LessonFileDialog {
     return QFile::encodeName(path).toStdString();
   }
   std::optional<std::string> chooseLessonToSave(const std::string& suggested) override {
-    QFileDialog dialog(mainWindow, QStringLiteral("Save Lesson"), QFile::decodeName(suggested.c_str()),
-                       kFilter);
+    QFileDialog dialog(mainWindow, QStringLiteral("Save Lesson"),
+                       QFile::decodeName(suggested.c_str()), kFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("tavex"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};

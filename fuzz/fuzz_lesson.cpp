@@ -30,7 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<Lesson> lesson = parseLesson(text, error);
   if (!lesson) {
     const bool whole = error.line == 0 && size > kMaxLessonBytes;
-    if (!whole && (error.line < 1 || error.column < 1 || static_cast<size_t>(error.column) > size + 1))
+    const bool placed = error.line >= 1 && error.column >= 1 &&
+                        static_cast<size_t>(error.column) <= size + 1;
+    if (!whole && !placed)
       fail("a refusal without a place in the text", lessonMessage("input", error));
     return 0;
   }

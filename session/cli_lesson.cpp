@@ -26,7 +26,8 @@ int runSaveLesson(int argc, char** argv, std::FILE* err) {
     if (std::strcmp(a, "--save-lesson") == 0 && path == nullptr && i + 1 < argc) {
       path = argv[++i];
     } else if (std::strcmp(a, "--save-lesson") == 0) {
-      std::fputs(path ? "tavex: --save-lesson: give one FILE\n" : "tavex: --save-lesson needs a FILE\n",
+      std::fputs(path != nullptr ? "tavex: --save-lesson: give one FILE\n"
+                                 : "tavex: --save-lesson needs a FILE\n",
                  err);
       return 2;
     } else {

@@ -143,7 +143,8 @@ std::optional<Lesson> LessonReader::read(std::string_view text) {
     return {};
   }
   for (int s = 0; s < 2; ++s)
-    for (int i = 1; i < kSections[s].entries; ++i) valuesOf(lesson_, s)[i] = kSections[s].standard(i);
+    for (int i = 1; i < kSections[s].entries; ++i)
+      valuesOf(lesson_, s)[i] = kSections[s].standard(i);
   for (bool more = true; more;) {
     const std::size_t end = text.find('\n');
     more = end != std::string_view::npos;

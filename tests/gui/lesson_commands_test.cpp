@@ -93,7 +93,8 @@ void expectOwnMnemonics(const QList<QAction*>& items, const std::string& where) 
 TEST_F(LessonCommands, NoTwoItemsOfAMenuShareAMnemonic) {
   expectOwnMnemonics(main->menuBar()->actions(), "menu bar");
   EXPECT_EQ(mnemonic(main->commandAction(kPrintCommand)->text()), 'p');
-  const QList<QAction*> examples = main->menuBar()->actions()[1]->menu()->actions().last()->menu()->actions();
+  QMenu* data = main->menuBar()->actions()[1]->menu();
+  const QList<QAction*> examples = data->actions().last()->menu()->actions();
   ASSERT_EQ(examples.size(), static_cast<qsizetype>(bundledLessons().size()));
   EXPECT_EQ(examples[exampleIndex("x-squared.tavex")]->text().toStdString(),
             "&8 x\xC2\xB2 on [0, 1], the textbook case: the area is 1/3");

@@ -100,7 +100,8 @@ TEST(Lesson, ABadFileIsRefusedWithWhereAndWhy) {
       {"\xEF\xBB\xBF" + h,
        ":1:1: the first line must be '# tavex lesson 1', without a byte order mark"},
       {h + "y = x\n", ":2:1: an entry before the first section ([fdata] or [gdata])"},
-      {h + "[fdata]\n [hdata]\n", ":3:2: unknown section '[hdata]' (the sections are [fdata] and [gdata])"},
+      {h + "[fdata]\n [hdata]\n",
+       ":3:2: unknown section '[hdata]' (the sections are [fdata] and [gdata])"},
       {h + "[fdata]\ny = x\nz = 3\n", ":4:1: unknown name 'z' in [fdata]"},
       {h + "[gdata]\ny = x\n", ":3:1: unknown name 'y' in [gdata]"},
       {h + "[fdata]\nY = x\n", ":3:1: unknown name 'Y' in [fdata]"},
@@ -116,7 +117,8 @@ TEST(Lesson, ABadFileIsRefusedWithWhereAndWhy) {
       {h + "[fdata]\nn = 4\r\r\n", ":3:6: a CR that does not end the line"},
       {h + "[gdata]\ntitle = \xCF\x80 \n",
        ":3:9: '\xCF\x80' (U+03C0) is not a Latin-1 character, which the data boxes hold"},
-      {h + std::string(kMaxLessonBytes, '#'), ": larger than 64 KB (a lesson has at most 65536 bytes)"},
+      {h + std::string(kMaxLessonBytes, '#'),
+       ": larger than 64 KB (a lesson has at most 65536 bytes)"},
   };
   for (const BadText& c : cases) {
     LessonError error;
@@ -137,8 +139,10 @@ TEST(Lesson, RecordsThatALessonCannotHoldAreNotSaved) {
     const char* error;
   };
   const Case cases[] = {
-      {kFdFunction, "w = x*x", "y: its line 'w = x*x' is not 'y = VALUE', which is all a lesson holds"},
-      {kFdFunction, "y == 1", "y: its line 'y == 1' is not 'y = VALUE', which is all a lesson holds"},
+      {kFdFunction, "w = x*x",
+       "y: its line 'w = x*x' is not 'y = VALUE', which is all a lesson holds"},
+      {kFdFunction, "y == 1",
+       "y: its line 'y == 1' is not 'y = VALUE', which is all a lesson holds"},
       {kFdFirstParameter, "a    = " + std::string(60, '1'),
        "a: longer than 59 characters, more than a lesson's value may be"},
       {-1, "title     = a\x01", "title: a control character (U+0001), which a lesson cannot hold"},
