@@ -11,6 +11,7 @@
 
 #include "app/child_procedure.h"
 #include "app/convergence_command.h"
+#include "app/lesson_commands.h"
 #include "app/main_window.h"
 #include "app/pass_host.h"
 #include "app/plot_tools.h"
@@ -23,6 +24,7 @@
 #include "plot/plot.h"
 #include "plot/print.h"
 #include "session/help_text.h"
+#include "session/lesson.h"
 #include "ui/data_box.h"
 
 namespace tavex {
@@ -66,14 +68,21 @@ void installMenu(MainWindow& window) {
   QMenu* data = bar->addMenu("&Data");
   addCommand(window, data, "&Fdata", kFdataCommand);
   addCommand(window, data, "&Gdata", kGdataCommand);
+  addCommand(window, data, "&Open Lesson...", kOpenLessonCommand);
+  addCommand(window, data, "&Save Lesson...", kSaveLessonCommand);
+  QMenu* examples = data->addMenu("&Examples");
+  for (std::size_t i = 0; i < bundledLessons().size(); ++i)
+    addCommand(window, examples, exampleItemText(i).c_str(),
+               kFirstExampleCommand + static_cast<int>(i));
   QMenu* plotMenu = bar->addMenu("&Plot");
   addCommand(window, plotMenu, "&Screen", kScreenCommand);
   addCommand(window, plotMenu, "&Print", kPrintCommand);
   // The teaching tools, after the items above.
   addCommand(window, plotMenu, "&Convergence", kConvergenceCommand);
   addCommand(window, plotMenu, "&Fit Graph", kFitGraphCommand);
-  QAction* save = addCommand(window, plotMenu, "Save &Picture...", kSavePictureCommand);
-  QAction* copyPicture = addCommand(window, plotMenu, "Copy &Picture", kCopyPictureCommand);
+  // Mnemonics of their own: Alt+P, P prints at once.
+  QAction* save = addCommand(window, plotMenu, "Sa&ve Picture...", kSavePictureCommand);
+  QAction* copyPicture = addCommand(window, plotMenu, "Cop&y Picture", kCopyPictureCommand);
   QAction* copyReadouts = addCommand(window, plotMenu, "Copy &Readouts", kCopyReadoutsCommand);
   // Saving and copying need a live plot window.
   QObject::connect(plotMenu, &QMenu::aboutToShow, plotMenu, [save, copyPicture, copyReadouts] {
@@ -93,6 +102,12 @@ bool mainWindowCommand(int id) {
       return true;
     case kGdataCommand:
       gdataCommand();
+      return true;
+    case kOpenLessonCommand:
+      openLessonCommand();
+      return true;
+    case kSaveLessonCommand:
+      saveLessonCommand();
       return true;
     case kScreenCommand:
       screenCommand();
@@ -119,7 +134,11 @@ bool mainWindowCommand(int id) {
       copyReadoutsCommand();
       return true;
     default:
-      return false;
+      if (id < kFirstExampleCommand ||
+          id >= kFirstExampleCommand + static_cast<int>(bundledLessons().size()))
+        return false;
+      exampleCommand(id - kFirstExampleCommand);
+      return true;
   }
 }
 

@@ -11,6 +11,11 @@ class MainWindow;
 inline constexpr int kExitCommand = 10;
 inline constexpr int kFdataCommand = 30;
 inline constexpr int kGdataCommand = 40;
+// Added after "&Gdata" in "&Data", in this order; then "&Examples", whose
+// items are kFirstExampleCommand + the example's index.
+inline constexpr int kOpenLessonCommand = 41;
+inline constexpr int kSaveLessonCommand = 42;
+inline constexpr int kFirstExampleCommand = 100;
 inline constexpr int kScreenCommand = 50;
 inline constexpr int kPrintCommand = 60;
 inline constexpr int kHelpCommand = 90;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/commands.h"
+#include "app/lesson_commands.h"
 #include "app/main_window.h"
 #include "app/shell_globals.h"
 #include "platform/qt_print_service.h"
@@ -38,6 +39,8 @@ int runDesktop(int argc, char** argv) {
   app.setQuitOnLastWindowClosed(false);
   const std::unique_ptr<MainWindow> window = makeMainWindow();
   window->show();
+  // tavex FILE: the lesson to open (the command line took every other form).
+  if (argc == 2) openLessonAtStart(argv[1]);
   const int status = app.exec();
   printService = nullptr;
   return status;

@@ -140,6 +140,10 @@ void initGraphData() {
     graphData[i] = makeEntry(kGraphDefaults[i].name, kGraphDefaults[i].value);
 }
 
+const char* functionDefault(int index) { return kFunctionDefaults[index].value; }
+
+const char* graphDefault(int index) { return kGraphDefaults[index].value; }
+
 FunctionInterval intervalOf(const DataEntry* record) {
   FunctionInterval fi;
   fi.x1 = readReal(record[kFdX1].value);

@@ -82,6 +82,10 @@ void acceptLine(DataEntry& entry, const char* text);
 void initFunctionData();
 void initGraphData();
 
+// The built-in default value of entry index (0, the header, to entries - 1).
+const char* functionDefault(int index);
+const char* graphDefault(int index);
+
 // Reads x1, x2, n from the function data, computes h, stores the result in
 // functionInterval and returns it.
 const FunctionInterval& readFunctionInterval();

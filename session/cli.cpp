@@ -9,6 +9,7 @@
 
 #include "session/cli_convergence.h"
 #include "session/cli_edits.h"
+#include "session/cli_lesson.h"
 #include "session/pass_report.h"
 #include "session/state.h"
 #include "data/records.h"
@@ -23,6 +24,7 @@ namespace tavex {
 void printUsage(std::FILE* to) {
   std::fputs(
       "usage: tavex                       open the main window\n"
+      "       tavex FILE.tavex            open the main window with the lesson FILE\n"
       "       tavex --eval TEXT [TEXT...]  run each TEXT through the expression engine\n"
       "       tavex --sums [EDIT...]       print the data panel of one draw pass\n"
       "       tavex --probe X [EDIT...]    print the probe at x = X after one draw pass\n"
@@ -30,9 +32,12 @@ void printUsage(std::FILE* to) {
       "                                    draw one pass (default 800x600) into FILE\n"
       "                                    (.png, .svg or .pdf), then print its data panel\n"
       "       tavex --convergence [--upto N] [EDIT...]  the sums for n, 2n, 4n ... up to N\n"
+      "       tavex --save-lesson FILE [EDIT...]  write the data as a lesson file\n"
       "       tavex --help                 print this help\n"
       "       tavex --version              print the version\n"
-      "  EDIT: --fdata NAME=VALUE  set a function data entry (y a b c d e x1 x2 n)\n"
+      "  EDIT: --lesson FILE       set every entry as the lesson FILE does, before\n"
+      "                            the other edits\n"
+      "        --fdata NAME=VALUE  set a function data entry (y a b c d e x1 x2 n)\n"
       "        --gdata NAME=VALUE  set a graph data entry (x0 x1 y0 y1 n t1 tt1 t2 tt2\n"
       "                            tsize xlab ylab title)\n",
       to);
@@ -174,7 +179,8 @@ bool readDrawPassRequest(int argc, char** argv, DrawPassRequest& request, std::F
       return false;
   }
   if (request.mode == DrawPassRequest::Mode::None) {
-    std::fputs("tavex: --fdata, --gdata and --size need --sums, --probe or --render\n", err);
+    std::fputs("tavex: --lesson, --fdata, --gdata and --size need --sums, --probe or --render\n",
+               err);
     return false;
   }
   if (request.sizeGiven && request.mode != DrawPassRequest::Mode::Render) {
@@ -253,7 +259,8 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err,
 int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FILE* err,
                    PictureRenderer* renderer) {
   handled = true;
-  if (argc < 2) {
+  // No option, or one lesson file to open: the desktop program's.
+  if (argc < 2 || (argc == 2 && argv[1][0] != '-')) {
     handled = false;
     return 0;
   }
@@ -273,8 +280,10 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
     }
     return runEval(argc, argv, out);
   }
+  if (saveLessonGiven(argc, argv)) return runSaveLesson(argc, argv, err);
   if (std::strcmp(argv[1], "--convergence") == 0) return runConvergence(argc, argv, out, err);
-  for (const char* option : {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata"})
+  for (const char* option :
+       {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata", "--lesson"})
     if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err, renderer);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);
   printUsage(err);

@@ -1,7 +1,10 @@
 #include "session/cli_edits.h"
 
 #include <cstring>
+#include <optional>
 #include <string_view>
+
+#include "session/lesson.h"
 
 namespace tavex {
 
@@ -31,11 +34,39 @@ bool parseEdit(const char* option, const char* argument, DataEntry* record, int 
   return true;
 }
 
+// "--lesson FILE": every entry of both records, as the lesson sets them.
+EditOption takeLesson(int argc, char** argv, int& i, std::vector<RecordEdit>& edits,
+                      std::FILE* err) {
+  if (i + 1 >= argc) {
+    std::fputs("tavex: --lesson needs a FILE\n", err);
+    return EditOption::Bad;
+  }
+  if (!edits.empty() && edits.front().fromLesson) {
+    std::fputs("tavex: --lesson: give one lesson\n", err);
+    return EditOption::Bad;
+  }
+  std::string error;
+  const std::optional<Lesson> lesson = readLessonFile(argv[++i], error);
+  if (!lesson) {
+    std::fprintf(err, "%s\n", error.c_str());
+    return EditOption::Bad;
+  }
+  std::vector<RecordEdit> all;
+  for (int k = 1; k < kFunctionDataEntries; ++k)
+    all.push_back({&functionData[k], lesson->function[k], true});
+  for (int k = 1; k < kGraphDataEntries; ++k)
+    all.push_back({&graphData[k], lesson->graph[k], true});
+  all.insert(all.end(), edits.begin(), edits.end());
+  edits = std::move(all);
+  return EditOption::Taken;
+}
+
 }  // namespace
 
 EditOption takeEdit(int argc, char** argv, int& i, std::vector<RecordEdit>& edits,
                     std::FILE* err) {
   const char* option = argv[i];
+  if (std::strcmp(option, "--lesson") == 0) return takeLesson(argc, argv, i, edits, err);
   const bool isFdata = std::strcmp(option, "--fdata") == 0;
   if (!isFdata && std::strcmp(option, "--gdata") != 0) return EditOption::NotAnEdit;
   if (i + 1 >= argc) {
@@ -53,7 +84,7 @@ EditOption takeEdit(int argc, char** argv, int& i, std::vector<RecordEdit>& edit
 void applyEdits(const std::vector<RecordEdit>& edits) {
   for (const RecordEdit& edit : edits) {
     char line[DataEntry::kLineSize];
-    std::snprintf(line, sizeof line, "%s = %s", edit.entry->name, edit.value);
+    std::snprintf(line, sizeof line, "%s = %s", edit.entry->name, edit.value.c_str());
     acceptLine(*edit.entry, line);
   }
 }

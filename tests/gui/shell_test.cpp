@@ -24,15 +24,21 @@ TEST_F(Shell, MenuBarHoldsTheItemsInOrderWithTheirIdentifiers) {
   };
   const std::vector<Item> expected = {
       {"E&xit", 10, {}},
-      {"&Data", -1, {{"&Fdata", 30}, {"&Gdata", 40}}},
+      {"&Data",
+       -1,
+       {{"&Fdata", 30},
+        {"&Gdata", 40},
+        {"&Open Lesson...", 41},
+        {"&Save Lesson...", 42},
+        {"&Examples", -1}}},
       {"&Plot",
        -1,
        {{"&Screen", 50},
         {"&Print", 60},
         {"&Convergence", 70},
         {"&Fit Graph", 75},
-        {"Save &Picture...", 80},
-        {"Copy &Picture", 81},
+        {"Sa&ve Picture...", 80},
+        {"Cop&y Picture", 81},
         {"Copy &Readouts", 82}}},
       {"&Help", 90, {}},
   };
@@ -51,8 +57,10 @@ TEST_F(Shell, MenuBarHoldsTheItemsInOrderWithTheirIdentifiers) {
     const QList<QAction*> entries = item->menu()->actions();
     ASSERT_EQ(entries.size(), static_cast<qsizetype>(expected[i].popup.size()));
     for (size_t k = 0; k < expected[i].popup.size(); ++k) {
-      EXPECT_EQ(entries[static_cast<qsizetype>(k)]->text().toStdString(), expected[i].popup[k].first);
-      EXPECT_EQ(main->commandAction(expected[i].popup[k].second), entries[static_cast<qsizetype>(k)]);
+      QAction* entry = entries[static_cast<qsizetype>(k)];
+      EXPECT_EQ(entry->text().toStdString(), expected[i].popup[k].first);
+      if (expected[i].popup[k].second < 0) EXPECT_NE(entry->menu(), nullptr);  // a submenu
+      else EXPECT_EQ(main->commandAction(expected[i].popup[k].second), entry);
     }
   }
   EXPECT_FALSE(mainWindowCommand(20));
