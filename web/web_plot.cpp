@@ -8,10 +8,13 @@
 #include "data/records.h"
 #include "plot/convergence.h"
 #include "session/help_text.h"
+#include "session/lesson.h"
+#include "session/open_lesson.h"
 #include "session/plot_status.h"
 #include "session/plot_tools.h"
 #include "session/state.h"
 #include "web/json.h"
+#include "web/lesson_link.h"
 #include "web/svg_canvas.h"
 
 namespace tavex {
@@ -75,6 +78,19 @@ std::string utf8Texts(const std::vector<std::string>& texts) {
     out += jsonUtf8Text(texts[i]);
   }
   return out + "]";
+}
+
+// The bundled examples as the page lists them: each by its title, or by
+// its file name when it has none.
+std::vector<std::string> exampleTitles() {
+  std::vector<std::string> titles;
+  for (const BundledLesson& example : bundledLessons()) {
+    LessonError error;
+    const std::optional<Lesson> lesson = parseLesson(example.text, error);
+    titles.push_back(lesson && !lesson->graph[kGdTitle].empty() ? lesson->graph[kGdTitle]
+                                                                 : std::string(example.name));
+  }
+  return titles;
 }
 
 std::string convergenceJson(const ConvergenceStudy& study, bool running,
@@ -182,6 +198,9 @@ void WebPlot::startQuietly(int width, int height, double dpi) {
                  .text("version", TAVEX_VERSION)
                  .text("help", kHelpText)
                  .text("helpCaption", kHelpCaption)
+                 .raw("examples", jsonTexts(exampleTitles()))
+                 .number("maxLessonBytes", static_cast<double>(kMaxLessonBytes))
+                 .number("maxLinkChars", static_cast<double>(maxLessonLinkChars()))
                  .str());
   showRows(kFunctionBox);
   showRows(kGraphBox);
@@ -286,6 +305,75 @@ void WebPlot::savePicture() {
     showStatus("Saved " + name + " (" + std::to_string(client.right) + " by " +
                std::to_string(client.bottom) + ")" + (line.empty() ? "" : "; " + line));
   });
+}
+
+void WebPlot::openLessonFile(const std::string& name, const std::string& bytes) {
+  whenNoPass([this, name, bytes] {
+    std::string error;
+    if (!openLessonText(bytes, name, error)) return showStatus(error);
+    showLessonName();
+    runPicturePass(kDrawPass);
+  });
+}
+
+void WebPlot::openLessonLink(const std::string& fragment) {
+  whenNoPass([this, fragment] {
+    std::string error;
+    const std::optional<std::string> bytes = percentDecoded(fragment, error);
+    if (bytes && openLessonText(*bytes, kLessonLinkName, error)) {
+      // A link is no file: Save suggests a name of its own.
+      forgetLesson();
+      error.clear();
+    }
+    showLessonName();
+    runPicturePass(kDrawPass, error);
+  });
+}
+
+void WebPlot::openExample(int index) {
+  whenNoPass([this, index] {
+    std::string error;
+    if (index < 0 || !openExampleLesson(static_cast<std::size_t>(index), error))
+      return showStatus(error.empty() ? "no such example" : error);
+    showLessonName();
+    runPicturePass(kDrawPass);
+  });
+}
+
+std::string WebPlot::lessonOfTheRecords(const std::string& failure) {
+  std::string why;
+  const std::optional<Lesson> lesson = lessonOfRecords(functionData, graphData, why);
+  if (!lesson) {
+    showStatus(failure + why);
+    return {};
+  }
+  return lessonText(*lesson);
+}
+
+void WebPlot::saveLesson() {
+  whenNoPass([this] {
+    const std::string name = openLesson().name.empty() ? "lesson.tavex" : openLesson().name;
+    const std::string text = lessonOfTheRecords("cannot save '" + name + "' as a lesson: ");
+    if (text.empty()) return;
+    page_.post(JsonObject()
+                   .text("type", "lesson")
+                   .text("name", name)
+                   .text("mime", kLessonMimeType)
+                   .utf8Text("text", text)
+                   .str());
+    showStatus("Saved " + name);
+  });
+}
+
+void WebPlot::shareLesson() {
+  whenNoPass([this] {
+    const std::string text = lessonOfTheRecords("cannot make a link of the lesson: ");
+    if (!text.empty()) page_.post(JsonObject().text("type", "lessonLink").utf8Text("text", text).str());
+  });
+}
+
+void WebPlot::showLessonName() {
+  page_.post(JsonObject().text("type", "lessonName").text("name", openLesson().name).str());
 }
 
 void WebPlot::runPicturePass(int probe, const std::string& note) {

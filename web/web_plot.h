@@ -86,7 +86,25 @@ class WebPlot : private PassHost {
   // save (as "Save Picture..." draws into a file).
   void savePicture();
 
+  // Lessons (session/open_lesson.h), each drawn once open: a file's bytes
+  // as the page read them (at most one byte beyond the most a lesson may
+  // be), under the file's name; a link's fragment after "#lesson=", which
+  // draws also when it does not read, its message in the status line; a
+  // bundled example. A file or example that does not read changes nothing
+  // and says why in the status line.
+  void openLessonFile(const std::string& name, const std::string& bytes);
+  void openLessonLink(const std::string& fragment);
+  void openExample(int index);
+  // The records as a lesson file for the page to download ("lesson"), or
+  // its text for the page to put in a link ("lessonLink").
+  void saveLesson();
+  void shareLesson();
+
  private:
+  // The records as a lesson's text; empty with failure + the reason in the
+  // status line when they cannot be written as one.
+  std::string lessonOfTheRecords(const std::string& failure);
+  void showLessonName();
   void giveEventLoopTurn() override { page_.giveEventLoopTurn(); }
   void runSoon(std::function<void()> action) override { page_.runSoon(std::move(action)); }
   // A pass in the picture; note goes before a draw pass's status line.

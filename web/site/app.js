@@ -125,7 +125,21 @@ function showProgress(message) {
   $('progress-text').textContent = message.text;
 }
 
+// The limits the program reads lessons within: what lies beyond is not
+// handed in (the program says it is too long).
+let lessonLimits = null;
+
 function showHello(message) {
+  lessonLimits = {bytes: message.maxLessonBytes, linkChars: message.maxLinkChars};
+  const examples = $('examples');
+  examples.replaceChildren(examples.options[0], ...message.examples.map((title, i) => {
+    const option = document.createElement('option');
+    option.value = String(i);
+    option.textContent = title;
+    return option;
+  }));
+  if (linkAtStart) openLink();
+  linkAtStart = false;
   tavexPage.version = message.version;
   $('version').textContent = message.version;
   $('help-text').textContent = message.help;
@@ -141,6 +155,9 @@ const handlers = {
   progress: showProgress,
   convergence: (m) => tavexConvergence.show(m),
   svg: (m) => download(new Blob([m.text], {type: 'image/svg+xml'}), m.name),
+  lesson: (m) => download(new Blob([m.text], {type: m.mime}), m.name),
+  lessonLink: copyLink,
+  lessonName: (m) => { document.title = m.name ? `Tavex \u2014 ${m.name}` : 'Tavex'; },
 };
 
 // The worker with the program, started with the picture's size.
@@ -321,10 +338,66 @@ for (const close of document.querySelectorAll('dialog .close')) {
   close.onclick = () => close.closest('dialog').close();
 }
 
+// ---- Lessons: files, links and the examples; the program reads them.
+
+// Bytes as the characters of their codes, which the worker hands in as they are.
+function byteString(bytes) {
+  let text = '';
+  for (let i = 0; i < bytes.length; i += 8192) {
+    text += String.fromCharCode(...bytes.subarray(i, i + 8192));
+  }
+  return text;
+}
+
+function lessonFragment() {
+  return location.hash.startsWith('#lesson=') ? location.hash.slice('#lesson='.length) : null;
+}
+
+// The link's lesson: its fragment, as far as the program reads it.
+function openLink() {
+  const fragment = lessonFragment();
+  if (fragment === null || !lessonLimits) return;
+  const text = fragment.slice(0, lessonLimits.linkChars);
+  send('openLessonLink', {b: text.length, text});
+}
+window.addEventListener('hashchange', openLink);
+
+$('open-lesson').onclick = () => $('lesson-file').click();
+$('lesson-file').onchange = async () => {
+  const input = $('lesson-file');
+  const file = input.files[0];
+  input.value = '';
+  if (!file || !lessonLimits) return;
+  // Only the part the program reads: a huge file is not read whole.
+  const bytes = new Uint8Array(await file.slice(0, lessonLimits.bytes + 1).arrayBuffer());
+  const text = file.name + byteString(bytes);
+  send('openLessonFile', {a: [...file.name].length, b: [...file.name].length + bytes.length, text});
+};
+$('save-lesson').onclick = () => send('saveLesson');
+$('share-link').onclick = () => send('shareLesson');
+$('examples').onchange = () => {
+  const index = +$('examples').value;
+  $('examples').selectedIndex = 0;
+  send('openExample', {a: index});
+};
+
+async function copyLink(message) {
+  const link = `${location.href.split('#')[0]}#lesson=${encodeURIComponent(message.text)}`;
+  tavexPage.sharedLink = link;
+  try {
+    await navigator.clipboard.writeText(link);
+    $('status').textContent = 'Link copied: it opens the lesson as the data boxes hold it';
+  } catch (e) {
+    $('status').textContent = `The link could not be copied (${e.message})`;
+  }
+}
+
 // ---- Start: the page's font, then the program with the picture's size.
 
 const pageFont = tavexFont.load(fontUrl);
-startWorker();
+// A link's lesson draws first: the program starts without a picture.
+let linkAtStart = lessonFragment() !== null;
+startWorker(linkAtStart);
 
 if ('serviceWorker' in navigator) {
   navigator.serviceWorker.register('sw.js').then(() => {
