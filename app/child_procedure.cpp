@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "app/pass_host.h"
+#include "app/plot_keys.h"
 #include "app/plot_tools.h"
 #include "app/plot_window.h"
 #include "app/shell_globals.h"
@@ -27,6 +28,25 @@ void closeBox(DataBox*& box) {
   box->close();
   delete box;
   box = nullptr;
+}
+
+// The keys of the live plot window: "+" and "-" double and halve n and
+// draw (a pass running meanwhile is cancelled first); U, L, R, M, T and S
+// choose the rule; the arrows, Home, End, Z, X and I move the probe.
+long plotKey(ChildWindow& window, const ChildEvent& event) {
+  if (const int direction = stepsKeyDirection(event.key); direction != 0) {
+    changeSteps(window, direction);
+    return 1;
+  }
+  const bool shift = (event.modifiers & Qt::ShiftModifier) != 0;
+  const int commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+  if ((event.modifiers & commandKeys) != 0) return 0;
+  SumRule rule;
+  if (ruleOfKey(event.key, rule)) {
+    ruleCommand(rule);
+    return 1;
+  }
+  return probeKey(window, event.key, shift) ? 1 : 0;
 }
 
 }  // namespace
@@ -78,15 +98,7 @@ long childWindowProcedure(ChildWindow& window, const ChildEvent& event) {
       if (servesPlot(window) && !passRunning()) runWindowPass(window, kDrawPass);
       return 0;
     case ChildMessage::Key:
-      // "+" and "-" double and halve n and draw; a pass running meanwhile is
-      // cancelled first.
-      if (servesPlot(window)) {
-        if (const int direction = stepsKeyDirection(event.key); direction != 0) {
-          changeSteps(window, direction);
-          return 1;
-        }
-      }
-      return 0;
+      return servesPlot(window) ? plotKey(window, event) : 0;
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -14,6 +15,7 @@
 #include "app/lesson_commands.h"
 #include "app/main_window.h"
 #include "app/pass_host.h"
+#include "app/plot_keys.h"
 #include "app/plot_tools.h"
 #include "app/plot_window.h"
 #include "app/shell_globals.h"
@@ -25,6 +27,7 @@
 #include "plot/print.h"
 #include "session/help_text.h"
 #include "session/lesson.h"
+#include "session/state.h"
 #include "ui/data_box.h"
 
 namespace tavex {
@@ -58,6 +61,26 @@ QAction* addCommand(MainWindow& window, QWidget* menu, const char* text, int id)
   return action;
 }
 
+// "R&ule": one radio item per rule, the current one checked (keys in the
+// plot window may have changed it since the menu was last open).
+void addRuleMenu(MainWindow& window, QMenu* plotMenu) {
+  static constexpr const char* kItems[kSumRules] = {"&Upper and Lower", "&Left",      "&Right",
+                                                    "&Midpoint",        "&Trapezoid", "Simp&son"};
+  QMenu* rules = plotMenu->addMenu("R&ule");
+  auto* group = new QActionGroup(rules);
+  for (int i = 0; i < kSumRules; ++i) {
+    QAction* item = addCommand(window, rules, kItems[i], kRuleCommand + i);
+    item->setCheckable(true);
+    group->addAction(item);
+  }
+  QObject::connect(rules, &QMenu::aboutToShow, rules, [rules] {
+    const QList<QAction*> items = rules->actions();
+    for (int i = 0; i < items.size(); ++i)
+      items[i]->setChecked(i == static_cast<int>(currentRule()));
+  });
+  group->actions().front()->setChecked(true);
+}
+
 }  // namespace
 
 void installMenu(MainWindow& window) {
@@ -89,6 +112,7 @@ void installMenu(MainWindow& window) {
     const bool live = livePlotShown();
     for (QAction* a : {save, copyPicture, copyReadouts}) a->setEnabled(live);
   });
+  addRuleMenu(window, plotMenu);
   addCommand(window, bar, "&Help", kHelpCommand);
 }
 
@@ -134,6 +158,10 @@ bool mainWindowCommand(int id) {
       copyReadoutsCommand();
       return true;
     default:
+      if (id >= kRuleCommand && id < kRuleCommand + kSumRules) {
+        ruleCommand(static_cast<SumRule>(id - kRuleCommand));
+        return true;
+      }
       if (id < kFirstExampleCommand ||
           id >= kFirstExampleCommand + static_cast<int>(bundledLessons().size()))
         return false;

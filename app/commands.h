@@ -15,7 +15,7 @@ inline constexpr int kGdataCommand = 40;
 // items are kFirstExampleCommand + the example's index.
 inline constexpr int kOpenLessonCommand = 41;
 inline constexpr int kSaveLessonCommand = 42;
-inline constexpr int kFirstExampleCommand = 100;
+inline constexpr int kFirstExampleCommand = 200;
 inline constexpr int kScreenCommand = 50;
 inline constexpr int kPrintCommand = 60;
 inline constexpr int kHelpCommand = 90;
@@ -25,6 +25,9 @@ inline constexpr int kFitGraphCommand = 75;
 inline constexpr int kSavePictureCommand = 80;
 inline constexpr int kCopyPictureCommand = 81;
 inline constexpr int kCopyReadoutsCommand = 82;
+// The items of the "R&ule" pop-up after them: kRuleCommand + the rule's
+// number (SumRule, plot/sums.h), "&Upper and Lower" first.
+inline constexpr int kRuleCommand = 100;
 
 // Puts the menu bar, in its fixed order, on window.
 void installMenu(MainWindow& window);

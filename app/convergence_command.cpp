@@ -15,7 +15,10 @@
 #include "platform/child_window.h"
 #include "plot/convergence.h"
 #include "session/plot_tools.h"
+#include "plot/tolerance.h"
+#include "session/pass_runner.h"
 #include "ui/convergence_view.h"
+#include "ui/tolerance_panel.h"
 
 namespace tavex {
 
@@ -70,6 +73,7 @@ void openWindow() {
     recomputeWaiting = true;
     whenNoPass(recomputeConvergence);
   };
+  view->tolerance->onFind = [] { whenNoPass(findStepsForTolerance); };
   window->installEventFilter(new WindowWatch(window));
   fitView();
   view->show();
@@ -81,9 +85,39 @@ ChildWindow* convergenceWindow() { return window && !window->destroyed() ? windo
 
 ConvergenceView* convergenceView() { return convergenceWindow() != nullptr ? view.data() : nullptr; }
 
+void findStepsForTolerance() {
+  if (convergenceView() == nullptr || passRunning()) return;
+  TolerancePanel& panel = *view->tolerance;
+  double tolerance = 0.0;
+  std::string problem;
+  if (!panel.tolerance(tolerance, problem)) {
+    panel.say(QString::fromStdString(problem));
+    return;
+  }
+  ToleranceStudy study(functionData, graphData, tolerance);
+  computing = true;
+  panel.showStudy(study, true);
+  DesktopProgress progress(window, mainWindow);
+  auto work = [&study](const PlotContext& c) {
+    study.run(c.engine, c.monitor);
+    PassResult result;
+    result.ran = true;
+    result.cancelled = study.cancelled();
+    return result;
+  };
+  const PassResult pass = runMonitored(shellPlotContext(), &progress, work);
+  computing = false;
+  if (!view) return;
+  panel.showStudy(study, false);
+  view->showBounds();
+  if (pass.cancelled) panel.say(QStringLiteral("Cancelled: the n shown are those found before"));
+}
+
 void recomputeConvergence() {
   recomputeWaiting = false;
   if (convergenceView() == nullptr || passRunning()) return;
+  // The records may have changed: the bounds of the last tolerance go.
+  view->tolerance->clear();
   ConvergenceStudy study(functionData, graphData, view->limit());
   computing = true;
   view->showStudy(study, true);

@@ -17,4 +17,8 @@ int convergenceCommand();
 // (progress in the window's status line; Cancel and Esc stop it).
 void recomputeConvergence();
 
+// "Find n": each rule's K and the n for the tolerance in the window's field,
+// as a pass; then the table shows each rule's bound under its error.
+void findStepsForTolerance();
+
 }  // namespace tavex

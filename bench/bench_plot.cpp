@@ -4,6 +4,9 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -49,6 +52,37 @@ void BM_DrawPassForN(benchmark::State& state) {
   initFunctionData();
 }
 BENCHMARK(BM_DrawPassForN)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// Resident memory in MB, from /proc/self/statm.
+double residentMegabytes() {
+  long pages = 0, resident = 0;
+  FILE* statm = std::fopen("/proc/self/statm", "r");
+  if (statm == nullptr) return 0.0;
+  if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+  std::fclose(statm);
+  return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+// Each rule's picture at n = 1000000, the default picture (rule 0, the
+// upper and lower outlines) its peer in the same run: the same evaluations,
+// each with its own drawing. rssMB is the process's resident memory after.
+void BM_RulePictureForN(benchmark::State& state) {
+  initFunctionData();
+  initGraphData();
+  acceptLine(functionData[kFdSteps], "n    = 1000000");
+  const SumRule rule = static_cast<SumRule>(state.range(0));
+  QImage image(800, 600, QImage::Format_RGB32);
+  PaintDeviceWindow window(&image, 800, 600);
+  GraphFrame frame(&window);
+  const PlotContext context{.engine = testEngine(), .functionRecord = functionData,
+                            .graphRecord = graphData, .rule = rule};
+  for (auto _ : state) plot(context, frame, kDrawPass, kToWindow);
+  finishOutput(frame);
+  state.SetLabel(ruleName(rule));
+  state.counters["rssMB"] = residentMegabytes();
+  initFunctionData();
+}
+BENCHMARK(BM_RulePictureForN)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 void BM_ProbePassIntoImage(benchmark::State& state) {
   initFunctionData();

@@ -30,6 +30,12 @@ struct Rect {
   bool empty() const { return left >= right || top >= bottom; }
 };
 
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
 struct Size {
   int width = 0;
   int height = 0;
@@ -114,6 +120,10 @@ class Canvas {
   virtual void setTextColour(Rgb colour) = 0;
 
   virtual void fillRegion(const Region& region, const Brush& brush) = 0;
+  // Fills the polygon through count points, closed back to the first, in
+  // brush, without an outline: the units whose centres lie inside it by the
+  // odd-even rule. Fewer than three points fill nothing.
+  virtual void fillPolygon(const Point* points, int count, const Brush& brush) = 0;
   // nullptr (or an invalid region) removes the clip.
   virtual void setClipRegion(const Region* region) = 0;
 

@@ -40,6 +40,19 @@ inline constexpr std::array<Rgb, kBrushCount> brushPalette{{
     {255, 200, 255},
 }};
 
+// The areas a rule picture shades between the axis and each shape's top,
+// told apart by colour and by hatching so that they read in black and white
+// and for colour-blind eyes alike: above the axis blue with rising lines
+// ("/"), below it orange with crossed lines ("x"). In black and white only
+// the hatching shows, black on the white page.
+struct AreaColours {
+  Rgb ground;
+  Rgb hatch;
+  Rgb outline;
+};
+inline constexpr AreaColours kAreaAbove{{205, 225, 255}, {70, 120, 215}, {0, 60, 170}};
+inline constexpr AreaColours kAreaBelow{{255, 225, 190}, {230, 130, 30}, {170, 80, 0}};
+
 // Attribute bits of createScaledFont.
 inline constexpr int kFontBold = 1;
 inline constexpr int kFontItalic = 2;

@@ -19,12 +19,14 @@ class NullCanvas : public Canvas {
 
   long long lineCount = 0;  // lineTo calls
   long long textCount = 0;  // textOut calls
+  long long polygonCount = 0;  // fillPolygon calls
 
   void selectPen(const Pen&) override {}
   void selectBrush(const Brush&) override {}
   void setBackgroundColour(Rgb) override {}
   void setTextColour(Rgb) override {}
   void fillRegion(const Region&, const Brush&) override {}
+  void fillPolygon(const Point*, int, const Brush&) override { ++polygonCount; }
   void setClipRegion(const Region*) override {}
   void moveTo(int, int) override {}
   void lineTo(int, int) override { ++lineCount; }

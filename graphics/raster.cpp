@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 namespace tavex {
 
@@ -54,6 +55,47 @@ bool straightStrip(Pixel from, Pixel to, const Rect& bounds, Rect& strip) {
   if (lo > hi) return false;
   strip = horizontal ? Rect{lo, across, hi + 1, across + 1} : Rect{across, lo, across + 1, hi + 1};
   return true;
+}
+
+void polygonRows(const Point* points, int count, const Rect& bounds,
+                 const std::function<void(const Rect&)>& fill) {
+  if (count < 3 || bounds.empty()) return;
+  int top = points[0].y, bottom = points[0].y;
+  for (int i = 1; i < count; ++i) {
+    top = std::min(top, points[i].y);
+    bottom = std::max(bottom, points[i].y);
+  }
+  top = std::max(top, bounds.top);
+  bottom = std::min(bottom, bounds.bottom);
+  std::vector<std::int64_t> starts;
+  for (int y = top; y < bottom; ++y) {
+    // The row's centre line, in half units; an edge counts from its upper
+    // end up to, without, its lower one.
+    const std::int64_t centre = 2 * std::int64_t{y} + 1;
+    starts.clear();
+    for (int i = 0; i < count; ++i) {
+      const Point& a = points[i];
+      const Point& b = points[(i + 1) % count];
+      if ((2 * std::int64_t{a.y} <= centre) == (2 * std::int64_t{b.y} <= centre)) continue;
+      // The first unit whose centre is at or right of the crossing x:
+      // ceil(x - 1/2), x = a.x + (centre / 2 - a.y) (b.x - a.x) / (b.y - a.y).
+      std::int64_t d = std::int64_t{b.y} - a.y;
+      std::int64_t num =
+          2 * std::int64_t{a.x} * d + (centre - 2 * std::int64_t{a.y}) * (b.x - a.x) - d;
+      std::int64_t den = 2 * d;
+      if (den < 0) {
+        num = -num;
+        den = -den;
+      }
+      starts.push_back(floorDiv(num + den - 1, den));
+    }
+    std::sort(starts.begin(), starts.end());
+    for (std::size_t k = 0; k + 1 < starts.size(); k += 2) {
+      const std::int64_t lo = std::max<std::int64_t>(starts[k], bounds.left);
+      const std::int64_t hi = std::min<std::int64_t>(starts[k + 1], bounds.right);
+      if (lo < hi) fill(Rect{static_cast<int>(lo), y, static_cast<int>(hi), y + 1});
+    }
+  }
 }
 
 }  // namespace tavex

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "graphics/canvas.h"
 
@@ -71,5 +72,12 @@ void rasterLine(Pixel from, Pixel to, const Rect& bounds, Fill&& fill) {
 // A horizontal or vertical line's pixels from `from` up to, without, `to`
 // that lie within bounds, as one strip; false where none does.
 bool straightStrip(Pixel from, Pixel to, const Rect& bounds, Rect& strip);
+
+// The pixels of a filled polygon within bounds: those whose centres lie
+// inside it by the odd-even rule (a centre on a left edge in, on a right
+// edge out), in exact integer arithmetic, as strips of one row, fill(strip)
+// for each, row by row from the top.
+void polygonRows(const Point* points, int count, const Rect& bounds,
+                 const std::function<void(const Rect&)>& fill);
 
 }  // namespace tavex

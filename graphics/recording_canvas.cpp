@@ -53,6 +53,12 @@ void RecordingCanvas::fillRegion(const Region& region, const Brush& brush) {
   call.brush = brush;
 }
 
+void RecordingCanvas::fillPolygon(const Point* points, int count, const Brush& brush) {
+  CanvasCall& call = record(CallKind::FillPolygon);
+  call.points.assign(points, points + (count > 0 ? count : 0));
+  call.brush = brush;
+}
+
 void RecordingCanvas::setClipRegion(const Region* region) {
   if (region != nullptr && region->valid) {
     clip_ = region->rect.normalised();

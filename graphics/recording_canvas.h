@@ -18,6 +18,7 @@ enum class CallKind {
   SetBackgroundColour,
   SetTextColour,
   FillRegion,
+  FillPolygon,
   SetClipRegion,
   MoveTo,
   LineTo,
@@ -36,9 +37,10 @@ struct CanvasCall {
   int fromX = 0;  // LineTo: the current position before the call
   int fromY = 0;
   Rect rect;  // FillRegion, SetClipRegion, Rectangle
+  std::vector<Point> points;  // FillPolygon
   std::string text;
   Pen pen;      // the pen selected (SelectPen: the new one)
-  Brush brush;  // the brush selected (FillRegion: the brush used)
+  Brush brush;  // the brush selected (FillRegion, FillPolygon: the brush used)
   Rgb colour;   // SetBackgroundColour, SetTextColour
   Rgb background;
   Rgb textColour;
@@ -76,6 +78,7 @@ class RecordingCanvas : public Canvas {
   void setBackgroundColour(Rgb colour) override;
   void setTextColour(Rgb colour) override;
   void fillRegion(const Region& region, const Brush& brush) override;
+  void fillPolygon(const Point* points, int count, const Brush& brush) override;
   void setClipRegion(const Region* region) override;
   void moveTo(int x, int y) override;
   void lineTo(int x, int y) override;

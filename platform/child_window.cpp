@@ -253,6 +253,7 @@ void ChildWindow::keyPressEvent(QKeyEvent* event) {
   ChildEvent key;
   key.message = ChildMessage::Key;
   key.key = event->key();
+  key.modifiers = static_cast<int>(event->modifiers());
   if (send(key) != 0) {
     event->accept();
     return;

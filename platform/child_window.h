@@ -39,6 +39,7 @@ struct ChildEvent {
   QWidget* control = nullptr;
   int notification = 0;
   int key = 0;
+  int modifiers = 0;  // Key: the Qt::KeyboardModifiers held with it
 };
 
 using ChildProcedure = long (*)(ChildWindow& window, const ChildEvent& event);

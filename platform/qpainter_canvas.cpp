@@ -107,6 +107,30 @@ void QPainterCanvas::fillRegion(const Region& region, const Brush& brush) {
                      brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255));
 }
 
+void QPainterCanvas::fillPolygon(const Point* points, int count, const Brush& brush) {
+  if (clipEmpty_ || count < 3) return;
+  forgetColumns();
+  const QColor colour = brush.valid ? toQColor(brush.colour) : QColor(255, 255, 255);
+  if (painter_->paintEngine() != nullptr &&
+      painter_->paintEngine()->type() == QPaintEngine::Raster) {
+    // The rows of graphics/raster.h, the browser's canvas's pixels too.
+    QRect visible(0, 0, painter_->device()->width(), painter_->device()->height());
+    if (clipRect_) visible &= *clipRect_;
+    const Rect bounds{visible.left(), visible.top(), visible.left() + visible.width(),
+                      visible.top() + visible.height()};
+    polygonRows(points, count, bounds, [this, &colour](const Rect& row) {
+      painter_->fillRect(toQRect(row), colour);
+    });
+    return;
+  }
+  QPolygon polygon(count);
+  for (int i = 0; i < count; ++i) polygon.setPoint(i, points[i].x, points[i].y);
+  painter_->setPen(Qt::NoPen);
+  painter_->setBrush(colour);
+  painter_->drawPolygon(polygon, Qt::OddEvenFill);
+  painter_->setBrush(Qt::NoBrush);
+}
+
 void QPainterCanvas::setClipRegion(const Region* region) {
   clipEmpty_ = false;
   clipRect_.reset();

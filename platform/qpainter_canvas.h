@@ -46,6 +46,7 @@ class QPainterCanvas : public Canvas {
   void setBackgroundColour(Rgb colour) override;
   void setTextColour(Rgb colour) override;
   void fillRegion(const Region& region, const Brush& brush) override;
+  void fillPolygon(const Point* points, int count, const Brush& brush) override;
   void setClipRegion(const Region* region) override;
   void moveTo(int x, int y) override;
   void lineTo(int x, int y) override;

@@ -1,6 +1,7 @@
 #include "plot/convergence.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -341,8 +342,10 @@ std::string durationText(double seconds) {
 }
 
 std::vector<std::string> convergenceHeader() {
-  return {"n",    "SumU", "SumL", "SumT", "SumM", "SumS", "Exact", "Reference", "errU", "ordU",
-          "errL", "ordL", "errT", "ordT", "errM", "ordM", "errS", "ordS",      "errExact"};
+  return {"n",       "SumU",    "SumL",     "SumT",     "SumM",    "SumS",    "SumLeft",
+          "SumRight", "Exact",  "Reference", "errU",    "ordU",    "errL",    "ordL",
+          "errT",    "ordT",    "errM",     "ordM",     "errS",    "ordS",    "errLeft",
+          "ordLeft", "errRight", "ordRight", "errExact"};
 }
 
 double errorFloor(const ReferenceValue& reference) { return 2 * reference.accuracy; }
@@ -353,30 +356,44 @@ double observedOrder(double previousError, double error, double floor) {
   return std::log2(p / e);
 }
 
+namespace {
+
+// A row's sums as its cells show them, in the table's order: SumU, SumL,
+// SumT, SumM, SumS, SumLeft, SumRight; and their errors against r.
+constexpr int kTableSums = 7;
+std::array<double, kTableSums> tableSums(const RiemannSums& s) {
+  return {s.SumU, s.SumL, s.SumT, s.SumM, s.SumS, s.SumLeft, s.SumRight};
+}
+
+}  // namespace
+
 std::vector<std::string> convergenceCells(const ConvergenceRow& row, const ConvergenceRow* previous,
                                           const ReferenceValue& reference) {
+  constexpr int kSimpson = 4;
+  constexpr int kFirstError = 10;  // errU, then each sum's error and order
   const ReadoutLines readouts = sumReadouts(row.sums);
+  const ReadoutLines sides = sideReadouts(row.sums);
   // "SumU  = 1.2345678901": the value follows the label, the blanks and "= ".
-  auto value = [&readouts](int k) { return std::string(readouts.lines[k] + 8); };
+  auto value = [&readouts](int k) { return std::string(readouts.lines[k] + kReadoutValueAt); };
+  auto side = [&sides](int k) { return std::string(sides.lines[k] + kSideReadoutValueAt); };
   const bool s = row.sums.simpsonShown;
   std::vector<std::string> cells = {std::to_string(row.n), value(0), value(1), value(2), value(3),
-                                    s ? value(4) : std::string(), value(s ? 5 : 4)};
+                                    s ? value(4) : std::string(), side(0), side(1),
+                                    value(s ? 5 : 4)};
   cells.resize(convergenceHeader().size());
   if (!reference.hasValue()) return cells;
-  cells[7] = format("%.16g", reference.value);
+  cells[9] = format("%.16g", reference.value);
   const double floor = errorFloor(reference);
   const double r = reference.value;
-  const RiemannSums& now = row.sums;
-  const double errors[5] = {now.SumU - r, now.SumL - r, now.SumT - r, now.SumM - r, now.SumS - r};
-  for (int k = 0; k < 5; ++k) {
-    if (k == 4 && !s) continue;
-    cells[8 + 2 * k] = errorCell(errors[k]);
-    if (previous == nullptr || (k == 4 && !previous->sums.simpsonShown)) continue;
-    const RiemannSums& p = previous->sums;
-    const double before[5] = {p.SumU - r, p.SumL - r, p.SumT - r, p.SumM - r, p.SumS - r};
-    cells[9 + 2 * k] = orderCell(observedOrder(before[k], errors[k], floor));
+  const std::array<double, kTableSums> now = tableSums(row.sums);
+  for (int k = 0; k < kTableSums; ++k) {
+    if (k == kSimpson && !s) continue;
+    cells[kFirstError + 2 * k] = errorCell(now[k] - r);
+    if (previous == nullptr || (k == kSimpson && !previous->sums.simpsonShown)) continue;
+    const double before = tableSums(previous->sums)[k];
+    cells[kFirstError + 1 + 2 * k] = orderCell(observedOrder(before - r, now[k] - r, floor));
   }
-  cells[18] = errorCell(now.Exact - r);
+  cells[kFirstError + 2 * kTableSums] = errorCell(row.sums.Exact - r);
   return cells;
 }
 

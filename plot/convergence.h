@@ -105,8 +105,9 @@ long long rowEvaluations(std::int64_t n, const CurveSpan& curve);
 // How many seconds, in words: "about 3 minutes".
 std::string durationText(double seconds);
 
-// The table's columns: n, SumU, SumL, SumT, SumM, SumS, Exact, Reference,
-// then each rule's error and observed order, then Exact's error.
+// The table's columns: n, SumU, SumL, SumT, SumM, SumS, SumLeft, SumRight,
+// Exact, Reference, then each sum's error and observed order in that order,
+// then Exact's error.
 std::vector<std::string> convergenceHeader();
 // One row's cells; previous is the row before (null for the first). The
 // sums are as the readouts write them; SumS, its error and order are empty

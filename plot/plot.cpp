@@ -8,6 +8,7 @@
 #include "data/records.h"
 #include "graphics/axes.h"
 #include "plot/print.h"
+#include "plot/rule_picture.h"
 #include "plot/sums.h"
 #include "plot/warnings.h"
 
@@ -193,6 +194,8 @@ class Pass : public EvaluationMonitor {
   }
 
   void draw();
+  // The sums, with the step outlines or the rule's shapes drawn as they go.
+  RiemannSums drawSums();
   void probe();
   // After a monitor ended the pass: where it stopped.
   void cancel();
@@ -236,14 +239,27 @@ void Pass::draw() {
   result_.evaluationsExpected = drawPassEvaluations(curveSegments_, interval_);
   if (context_.monitor != nullptr) evaluator_.setMonitor(this);
   frame.selectPen(kCurvePen);
-  frame.plotCurve(evaluator_, frame.x0, frame.x1, curveSegments_);
-
-  RiemannSums sums;
-  if (sumsWanted(interval_)) {
-    StepOutlines outlines(frame);
-    sums = computeSums(evaluator_, interval_, &outlines);
+  const bool rulePicture = context_.rule != SumRule::UpperLower;
+  // A rule's shapes cover the curve: its points are kept (as many as the
+  // curve's segments, whatever n) to draw it again over them.
+  std::vector<std::pair<double, double>> curve;
+  if (rulePicture) {
+    curve.reserve(static_cast<std::size_t>(std::max(curveSegments_, 0)) + 1);
+    auto keep = [this, &curve](double x) {
+      return curve.emplace_back(x, evaluator_.evaluate(x)).second;
+    };
+    frame.plotCurve(keep, frame.x0, frame.x1, curveSegments_);
+  } else {
+    frame.plotCurve(evaluator_, frame.x0, frame.x1, curveSegments_);
   }
+
+  const RiemannSums sums = drawSums();
   evaluator_.setMonitor(nullptr);
+  if (rulePicture && !curve.empty()) {
+    frame.selectPen(kCurvePen);
+    frame.moveTo(curve.front().first, curve.front().second);
+    for (std::size_t i = 1; i < curve.size(); ++i) frame.lineTo(curve[i].first, curve[i].second);
+  }
   writeDataPanel(frame, layout_, records_.function, sumsWanted(interval_), sums,
                  result_.dataPanel);
 
@@ -256,11 +272,29 @@ void Pass::draw() {
   if (toPrinter_ == kToWindow) result_.probeEnabled = 1;
 }
 
+RiemannSums Pass::drawSums() {
+  result_.rule = context_.rule;
+  result_.steps = interval_.n;
+  if (!sumsWanted(interval_)) return RiemannSums{};
+  StepOutlines outlines(frame_);
+  RiemannSums sums;
+  if (context_.rule != SumRule::UpperLower) {
+    RulePicture picture(frame_);
+    sums = computeSums(evaluator_, interval_, &outlines, context_.rule, &picture);
+    picture.finish();
+  } else {
+    sums = computeSums(evaluator_, interval_, &outlines);
+  }
+  result_.sumsComputed = true;
+  result_.sums = sums;
+  return sums;
+}
+
 void Pass::probe() {
   GraphFrame& frame = frame_;
   Panel graph = layout_.graph;
   frame.setPanel(graph, kPlaceOnly);
-  const double x = frame.unmapX(context_.mouseX, kClamp);
+  const double x = context_.probeAtX ? context_.probeX : frame.unmapX(context_.mouseX, kClamp);
   const double Y = frame.unmapY(context_.mouseY, kClamp);
   result_.probe = probeReadings(evaluator_, x);
   const ProbeText text = probeText(result_.probe, Y);

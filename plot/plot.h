@@ -12,6 +12,7 @@
 #include "expr/engine.h"
 #include "expr/function_evaluator.h"
 #include "graphics/graph_frame.h"
+#include "plot/sums.h"
 
 namespace tavex {
 
@@ -80,10 +81,17 @@ struct PlotContext {
   int mouseX = 0;            // the pointer in the frame's window, for a probe pass
   int mouseY = 0;
   int probeEnabled = 0;      // a probe pass runs only while this is 1
+  // A probe pass at this world x rather than under the pointer (keys move
+  // the probe); the pointer still gives Y.
+  bool probeAtX = false;
+  double probeX = 0.0;
   // The job a printer pass draws into; without an accepted one, a printer
   // pass draws the paper layout on the frame's window.
   PrintJob* printJob = nullptr;
   PassMonitor* monitor = nullptr;  // told of a draw pass's progress; may cancel it
+  // Whose shapes a draw pass shows: the upper and lower outlines, or one
+  // rule's rectangles, trapezoids or parabolas (plot/rule_picture.h).
+  SumRule rule = SumRule::UpperLower;
 };
 
 // The records a pass reads, copied from its context as they stand when it
@@ -127,6 +135,12 @@ struct PassResult {
   bool cancelled = false;  // a monitor ended the pass
   std::string cancelledAt; // where: "SumU and SumL, step 1234 of 1000000"
   long long evaluationsExpected = 0;  // what the whole pass would have made
+  // Draw pass: the rule whose shapes it showed, and the sums when it
+  // computed them (n of 2 or more, not cancelled).
+  SumRule rule = SumRule::UpperLower;
+  bool sumsComputed = false;
+  int steps = 0;  // the function data's n
+  RiemannSums sums;
 };
 
 // Evaluations of f a draw pass makes: the curve's points, then (n of 2 or

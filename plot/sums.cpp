@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace tavex {
 
@@ -37,7 +38,40 @@ void evaluateSteps(FunctionEvaluator& evaluator, std::int64_t first, std::int64_
   evaluator.evaluateMany(xs, fs, count);
 }
 
+// The walk's steps as the rectangles of the left or the right sum.
+class SideRectangles : public StepDrawing {
+ public:
+  SideRectangles(ShapeDrawing* shapes, bool left) : shapes_(shapes), left_(left) {}
+  void start(double, double) override {}
+  void step(double p, double fp, double x, double fx) override {
+    const double height = left_ ? fp : fx;
+    shapes_->trapezoid(p, height, x, height);
+  }
+
+ private:
+  ShapeDrawing* shapes_;
+  bool left_;
+};
+
+constexpr const char* kRuleNames[kSumRules] = {"Upper and Lower", "Left",      "Right",
+                                               "Midpoint",        "Trapezoid", "Simpson"};
+constexpr const char* kRuleKeywords[kSumRules] = {"upperlower", "left",      "right",
+                                                  "midpoint",   "trapezoid", "simpson"};
+
 }  // namespace
+
+const char* ruleName(SumRule rule) { return kRuleNames[static_cast<int>(rule)]; }
+
+const char* ruleKeyword(SumRule rule) { return kRuleKeywords[static_cast<int>(rule)]; }
+
+bool ruleFromKeyword(const char* keyword, SumRule& rule) {
+  for (int i = 0; i < kSumRules; ++i) {
+    if (std::strcmp(keyword, kRuleKeywords[i]) != 0) continue;
+    rule = static_cast<SumRule>(i);
+    return true;
+  }
+  return false;
+}
 
 double gaussLegendre10(FunctionEvaluator& evaluator, double a, double b, int panels) {
   if (panels < 1) return 0.0;
@@ -61,10 +95,15 @@ double gaussLegendre10(FunctionEvaluator& evaluator, double a, double b, int pan
   return sum;
 }
 
-double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval) {
+double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval,
+                  ShapeDrawing* shapes) {
   const double h = interval.h;
-  double s = evaluator.evaluate(interval.x1);
-  s = evaluator.evaluate(interval.x2) + s;
+  const double first = evaluator.evaluate(interval.x1);
+  double s = first;
+  const double last = evaluator.evaluate(interval.x2);
+  s = last + s;
+  // The even point before the next pair of steps, for its parabola.
+  double px = interval.x1, pf = first;
   const std::int64_t pairs = interval.n / 2 - 1;
   constexpr std::int64_t kBlock = kBlockPoints / 2;
   double f[kBlockPoints];
@@ -76,16 +115,26 @@ double simpsonSum(FunctionEvaluator& evaluator, const FunctionInterval& interval
       return 2;
     }, f);
     for (std::int64_t j = j0; j <= j1; ++j) {
-      s = 4.0 * f[2 * (j - j0)] + s;
-      s = 2.0 * f[2 * (j - j0) + 1] + s;
+      const double odd = f[2 * (j - j0)], even = f[2 * (j - j0) + 1];
+      s = 4.0 * odd + s;
+      s = 2.0 * even + s;
+      if (shapes == nullptr) continue;
+      const double xOdd = gridPoint(2 * j - 1, interval);
+      shapes->parabola(px, pf, xOdd, odd, xOdd + h, even);
+      px = xOdd + h;
+      pf = even;
     }
   }
-  s = 4.0 * evaluator.evaluate(interval.x2 - h) + s;
+  const double beforeLast = evaluator.evaluate(interval.x2 - h);
+  s = 4.0 * beforeLast + s;
+  if (shapes != nullptr) shapes->parabola(px, pf, interval.x2 - h, beforeLast, interval.x2, last);
   return (h * kThird) * s;
 }
 
 MidpointTrapezoid midpointTrapezoidSums(FunctionEvaluator& evaluator,
-                                        const FunctionInterval& interval) {
+                                        const FunctionInterval& interval, SumRule rule,
+                                        ShapeDrawing* shapes) {
+  if (rule != SumRule::Midpoint && rule != SumRule::Trapezoid) shapes = nullptr;
   const double h = interval.h;
   const std::int64_t n = interval.n;
   MidpointTrapezoid r;
@@ -104,6 +153,10 @@ MidpointTrapezoid midpointTrapezoidSums(FunctionEvaluator& evaluator,
       const double* v = f + 3 * (i - i0);
       r.SumM = v[0] * h + r.SumM;
       r.SumT = ((v[2] + v[1]) * h) * kHalf + r.SumT;
+      if (shapes == nullptr) continue;
+      const double xi = gridPoint(i, interval);
+      if (rule == SumRule::Midpoint) shapes->trapezoid(xi, v[0], xi + h, v[0]);
+      else shapes->trapezoid(xi, v[2], xi + h, v[1]);
     }
   }
   return r;
@@ -134,6 +187,8 @@ UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& i
         r.SumU = fp * h + r.SumU;
         r.SumL = fx * h + r.SumL;
       }
+      r.SumLeft = fp * h + r.SumLeft;
+      r.SumRight = fx * h + r.SumRight;
       p = x;
       fp = fx;
     }
@@ -142,37 +197,56 @@ UpperLower rectangleWalk(FunctionEvaluator& evaluator, const FunctionInterval& i
 }
 
 RiemannSums computeSums(FunctionEvaluator& evaluator, const FunctionInterval& interval,
-                        StepDrawing* drawing) {
+                        StepDrawing* drawing, SumRule rule, ShapeDrawing* shapes) {
   RiemannSums sums;
   if (!sumsWanted(interval)) return sums;
+  if (rule == SumRule::UpperLower) shapes = nullptr;
+  else drawing = nullptr;
+  SideRectangles sides(shapes, rule == SumRule::Left);
+  if (shapes != nullptr && (rule == SumRule::Left || rule == SumRule::Right)) drawing = &sides;
   sums.simpsonShown = simpsonShown(interval);
   sums.Exact = gaussLegendre10(evaluator, interval.x1, interval.x2, kExactPanels);
-  if (sums.simpsonShown) sums.SumS = simpsonSum(evaluator, interval);
-  const MidpointTrapezoid mt = midpointTrapezoidSums(evaluator, interval);
+  if (sums.simpsonShown)
+    sums.SumS = simpsonSum(evaluator, interval, rule == SumRule::Simpson ? shapes : nullptr);
+  const MidpointTrapezoid mt = midpointTrapezoidSums(evaluator, interval, rule, shapes);
   sums.SumM = mt.SumM;
   sums.SumT = mt.SumT;
   const UpperLower ul = rectangleWalk(evaluator, interval, drawing);
   sums.SumU = ul.SumU;
   sums.SumL = ul.SumL;
+  sums.SumLeft = ul.SumLeft;
+  sums.SumRight = ul.SumRight;
   return sums;
 }
 
+namespace {
+
+void addReadout(ReadoutLines& out, const char* label, double value) {
+  char* line = out.lines[out.count++];
+  // A fixed text longer than the line (magnitudes from about 1e60) would be
+  // cut into a wrong-looking number; the exponent form always fits.
+  int n = std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10f", label, value);
+  if (n < 0 || n >= ReadoutLines::kLineSize)
+    std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10e", label, value);
+}
+
+}  // namespace
+
 ReadoutLines sumReadouts(const RiemannSums& sums) {
   ReadoutLines out;
-  auto add = [&out](const char* label, double value) {
-    char* line = out.lines[out.count++];
-    // A fixed text longer than the line (magnitudes from about 1e60) would be
-    // cut into a wrong-looking number; the exponent form always fits.
-    int n = std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10f", label, value);
-    if (n < 0 || n >= ReadoutLines::kLineSize)
-      std::snprintf(line, ReadoutLines::kLineSize, "%s = %.10e", label, value);
-  };
-  add("SumU ", sums.SumU);
-  add("SumL ", sums.SumL);
-  add("SumT ", sums.SumT);
-  add("SumM ", sums.SumM);
-  if (sums.simpsonShown) add("SumS ", sums.SumS);
-  add("Exact", sums.Exact);
+  addReadout(out, "SumU ", sums.SumU);
+  addReadout(out, "SumL ", sums.SumL);
+  addReadout(out, "SumT ", sums.SumT);
+  addReadout(out, "SumM ", sums.SumM);
+  if (sums.simpsonShown) addReadout(out, "SumS ", sums.SumS);
+  addReadout(out, "Exact", sums.Exact);
+  return out;
+}
+
+ReadoutLines sideReadouts(const RiemannSums& sums) {
+  ReadoutLines out;
+  addReadout(out, "SumLeft ", sums.SumLeft);
+  addReadout(out, "SumRight", sums.SumRight);
   return out;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "session/cli_analysis.h"
 #include "session/cli_convergence.h"
 #include "session/cli_edits.h"
 #include "session/cli_lesson.h"
@@ -28,11 +29,17 @@ void printUsage(std::FILE* to) {
       "       tavex --eval TEXT [TEXT...]  run each TEXT through the expression engine\n"
       "       tavex --sums [EDIT...]       print the data panel of one draw pass\n"
       "       tavex --probe X [EDIT...]    print the probe at x = X after one draw pass\n"
-      "       tavex --render FILE [--size WxH] [EDIT...]\n"
+      "       tavex --render FILE [--size WxH] [--rule RULE] [EDIT...]\n"
       "                                    draw one pass (default 800x600) into FILE\n"
-      "                                    (.png, .svg or .pdf), then print its data panel\n"
+      "                                    (.png, .svg or .pdf), then print its data panel;\n"
+      "                                    RULE: upperlower (the default), left, right,\n"
+      "                                    midpoint, trapezoid or simpson\n"
       "       tavex --convergence [--upto N] [EDIT...]  the sums for n, 2n, 4n ... up to N\n"
       "       tavex --save-lesson FILE [EDIT...]  write the data as a lesson file\n"
+      "       tavex --tolerance EPS [EDIT...]  for each rule the n whose error bound,\n"
+      "                                    and whose actual error, is within EPS\n"
+      "       tavex --find [EDIT...]       every zero, maximum, minimum and inflection\n"
+      "                                    point of f on [x1, x2]\n"
       "       tavex --help                 print this help\n"
       "       tavex --version              print the version\n"
       "  EDIT: --lesson FILE       set every entry as the lesson FILE does, before\n"
@@ -114,6 +121,7 @@ struct DrawPassRequest {
   int width = 800;
   int height = 600;
   bool sizeGiven = false;
+  SumRule rule = SumRule::UpperLower;
   std::vector<RecordEdit> edits;
 };
 
@@ -165,6 +173,15 @@ bool takeDrawPassOption(int argc, char** argv, int& i, DrawPassRequest& request,
     ++i;
     return true;
   }
+  if (std::strcmp(a, "--rule") == 0) {
+    if (!hasArgument || !ruleFromKeyword(argv[i + 1], request.rule)) {
+      needs(err, "--rule needs one of upperlower, left, right, midpoint, trapezoid, simpson", argc,
+            argv, i);
+      return false;
+    }
+    ++i;
+    return true;
+  }
   std::fprintf(err, "tavex: unknown option '%s'\n", a);
   printUsage(err);
   return false;
@@ -179,7 +196,7 @@ bool readDrawPassRequest(int argc, char** argv, DrawPassRequest& request, std::F
       return false;
   }
   if (request.mode == DrawPassRequest::Mode::None) {
-    std::fputs("tavex: --lesson, --fdata, --gdata and --size need --sums, --probe or --render\n",
+    std::fputs("tavex: --lesson, --fdata, --gdata, --size and --rule need --sums, --probe or --render\n",
                err);
     return false;
   }
@@ -235,6 +252,7 @@ int runDrawPass(int argc, char** argv, std::FILE* out, std::FILE* err,
   if (!readDrawPassRequest(argc, argv, request, err)) return 2;
   applyEdits(request.edits);
 
+  setCurrentRule(request.rule);
   const PlotContext context = programContext();
   PassResult pass;
   if (request.mode == DrawPassRequest::Mode::Render) {
@@ -282,8 +300,10 @@ int runCommandLine(int argc, char** argv, bool& handled, std::FILE* out, std::FI
   }
   if (saveLessonGiven(argc, argv)) return runSaveLesson(argc, argv, err);
   if (std::strcmp(argv[1], "--convergence") == 0) return runConvergence(argc, argv, out, err);
+  if (std::strcmp(argv[1], "--tolerance") == 0) return runTolerance(argc, argv, out, err);
+  if (std::strcmp(argv[1], "--find") == 0) return runFind(argc, argv, out, err);
   for (const char* option :
-       {"--sums", "--probe", "--render", "--size", "--fdata", "--gdata", "--lesson"})
+       {"--sums", "--probe", "--render", "--size", "--rule", "--fdata", "--gdata", "--lesson"})
     if (std::strcmp(argv[1], option) == 0) return runDrawPass(argc, argv, out, err, renderer);
   std::fprintf(err, "tavex: unknown option '%s'\n", argv[1]);
   printUsage(err);

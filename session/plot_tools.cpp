@@ -62,6 +62,9 @@ std::string readoutsText(const PassResult& result) {
   std::string text;
   for (const PanelText* panel : {&result.functionPanel, &result.dataPanel})
     for (int i = 0; i < panel->count; ++i) text.append(panel->lines[i]).append("\n");
+  if (!result.sumsComputed) return text;
+  const ReadoutLines sides = sideReadouts(result.sums);
+  for (int i = 0; i < sides.count; ++i) text.append(sides.lines[i]).append("\n");
   return text;
 }
 

@@ -48,7 +48,8 @@ struct FitOutcome {
 FitOutcome fitGraphEntries(const PlotContext& context, ProgressView* view);
 
 // The text "Copy Readouts" gives: the function line, then the data panel's
-// lines, each ending with a line feed.
+// lines, then SumLeft and SumRight when the pass has sums, each line ending
+// with a line feed.
 std::string readoutsText(const PassResult& result);
 
 // The convergence study of the records as they are now, as one pass; onRows

@@ -16,6 +16,11 @@ PassResult& probePass() {
   return pass;
 }
 
+SumRule& rule() {
+  static SumRule current = SumRule::UpperLower;
+  return current;
+}
+
 }  // namespace
 
 ExpressionEngine& programEngine() {
@@ -23,10 +28,14 @@ ExpressionEngine& programEngine() {
   return engine;
 }
 
+SumRule currentRule() { return rule(); }
+void setCurrentRule(SumRule r) { rule() = r; }
+
 PlotContext programContext() {
   return PlotContext{.engine = programEngine(),
                      .functionRecord = functionData,
-                     .graphRecord = graphData};
+                     .graphRecord = graphData,
+                     .rule = currentRule()};
 }
 
 const PassResult& lastDrawPass() { return drawPass(); }

@@ -17,6 +17,11 @@ ExpressionEngine& programEngine();
 // front end adds the mouse position and the probe flag.
 PlotContext programContext();
 
+// The rule whose shapes draw passes show (programContext passes it on);
+// the upper and lower outlines until a front end chooses another.
+SumRule currentRule();
+void setCurrentRule(SumRule rule);
+
 // The last draw pass and the last probe pass that ran (ran is false before
 // the first). keepPass files a result under its kind.
 const PassResult& lastDrawPass();

@@ -19,6 +19,7 @@
 #include <cmath>
 
 #include "session/atomic_file.h"
+#include "ui/tolerance_panel.h"
 
 namespace tavex {
 
@@ -30,8 +31,18 @@ QColor colourOf(Rgb c) { return QColor(c.red, c.green, c.blue); }
 QString decadeLabel(int k) { return k == 0 ? QStringLiteral("1") : QStringLiteral("1e%1").arg(k); }
 
 // The series' columns in the table: its sum, and its error.
-constexpr int kSumColumn[kConvergenceSeries] = {1, 2, 3, 4, 5, 6};
-constexpr int kErrorColumn[kConvergenceSeries] = {8, 10, 12, 14, 16, 18};
+constexpr int kSumColumn[kConvergenceSeries] = {1, 2, 3, 4, 5, 6, 7, 8};
+constexpr int kErrorColumn[kConvergenceSeries] = {10, 12, 14, 16, 18, 20, 22, 24};
+constexpr int kExactSeries = kConvergenceSeries - 1;
+
+// The rule whose bound a series shows, for SumT, SumM, SumS, SumLeft and
+// SumRight; false for the others.
+bool boundRuleOf(int series, BoundRule& rule) {
+  static constexpr int kRules[kConvergenceSeries] = {-1, -1, 2, 3, 4, 0, 1, -1};
+  if (kRules[series] < 0) return false;
+  rule = kAllBoundRules[kRules[series]];
+  return true;
+}
 
 QIcon swatch(Rgb colour) {
   QPixmap square(10, 10);
@@ -58,7 +69,8 @@ void ConvergenceErrorPlot::setErrors(const std::vector<ConvergenceRow>& rows, bo
   for (const ConvergenceRow& row : rows) {
     ns_.push_back(row.n);
     const RiemannSums& s = row.sums;
-    const double sums[kConvergenceSeries] = {s.SumU, s.SumL, s.SumT, s.SumM, s.SumS, s.Exact};
+    const double sums[kConvergenceSeries] = {s.SumU, s.SumL, s.SumT,     s.SumM,
+                                             s.SumS, s.SumLeft, s.SumRight, s.Exact};
     for (int k = 0; k < kConvergenceSeries; ++k) {
       const double e = std::fabs(sums[k] - value);
       const bool shown = haveReference && (k != 4 || s.simpsonShown) && std::isfinite(e) && e > 0;
@@ -272,8 +284,8 @@ void setTableHeaders(QTableWidget* table) {
     const QString name = QString::fromLatin1(convergenceSeries[k].name);
     auto* item = new QTableWidgetItem(
         swatch(convergenceSeries[k].colour),
-        k < 5 ? QStringLiteral("%1\nerror   order").arg(name) : QStringLiteral("%1\nerror").arg(name));
-    item->setToolTip(k < 5 ? QStringLiteral("%1; its error %1 - Reference; its observed order, "
+        k < kExactSeries ? QStringLiteral("%1\nerror   order").arg(name) : QStringLiteral("%1\nerror").arg(name));
+    item->setToolTip(k < kExactSeries ? QStringLiteral("%1; its error %1 - Reference; its observed order, "
                                             "log2 of the ratio of the errors of the row before "
                                             "and this one")
                                  .arg(name)
@@ -322,6 +334,8 @@ ConvergenceView::ConvergenceView(QWidget* parent) : QWidget(parent) {
   split->setStretchFactor(0, 1);
   split->setStretchFactor(1, 0);
   outer->addWidget(split, 1);
+  tolerance = new TolerancePanel(this);
+  outer->addWidget(tolerance);
 
   askSavePath = [](QWidget* parent, const QString& suggested) {
     return QFileDialog::getSaveFileName(parent, QStringLiteral("Save the convergence table"),
@@ -370,31 +384,9 @@ void ConvergenceView::showStudy(const ConvergenceStudy& study, bool running) {
   notesLine->setVisible(!lines.isEmpty());
 
   const std::vector<ConvergenceRow>& rows = study.rows();
-  table->setRowCount(static_cast<int>(rows.size()));
-  auto put = [this](int row, int column, const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    table->setItem(row, column, item);
-  };
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const std::vector<std::string> cells =
-        convergenceCells(rows[i], i > 0 ? &rows[i - 1] : nullptr, reference);
-    const int row = static_cast<int>(i);
-    put(row, 0, QString::fromStdString(cells[0]));
-    for (int k = 0; k < kConvergenceSeries; ++k) {
-      QString text = QString::fromStdString(cells[kSumColumn[k]]);
-      const std::string& error = cells[kErrorColumn[k]];
-      if (!error.empty()) {
-        text += QLatin1Char('\n') + QString::fromStdString(error);
-        if (k < 5) text += QStringLiteral("   ") + QString::fromStdString(cells[kErrorColumn[k] + 1]).leftJustified(4);
-      }
-      put(row, 1 + k, text);
-    }
-  }
-  table->resizeColumnsToContents();
-  // While rows come, the newest is in sight; then the table from its top.
-  if (running && !rows.empty()) table->scrollToItem(table->item(static_cast<int>(rows.size()) - 1, 0));
-  if (!running) table->scrollToTop();
+  rows_ = rows;
+  reference_ = reference;
+  fillTable(running);
   plot->setErrors(rows, reference.hasValue(), reference.value, reference.accuracy);
 
   tabText_ = study.tableText('\t');
@@ -402,6 +394,46 @@ void ConvergenceView::showStudy(const ConvergenceStudy& study, bool running) {
   copyButton->setEnabled(!rows.empty());
   saveButton->setEnabled(!rows.empty() && !running);
 }
+
+void ConvergenceView::fillTable(bool running) {
+  table->setRowCount(static_cast<int>(rows_.size()));
+  bool bounds = false;  // rows of three lines
+  auto put = [this](int row, int column, const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    table->setItem(row, column, item);
+  };
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    const std::vector<std::string> cells =
+        convergenceCells(rows_[i], i > 0 ? &rows_[i - 1] : nullptr, reference_);
+    const int row = static_cast<int>(i);
+    put(row, 0, QString::fromStdString(cells[0]));
+    for (int k = 0; k < kConvergenceSeries; ++k) {
+      QString text = QString::fromStdString(cells[kSumColumn[k]]);
+      const std::string& error = cells[kErrorColumn[k]];
+      if (!error.empty()) {
+        text += QLatin1Char('\n') + QString::fromStdString(error);
+        if (k < kExactSeries) text += QStringLiteral("   ") + QString::fromStdString(cells[kErrorColumn[k] + 1]).leftJustified(4);
+      }
+      // The rule's error bound beside its error, once the tolerance panel has K.
+      BoundRule rule;
+      const std::string bound =
+          boundRuleOf(k, rule) ? tolerance->boundText(rule, rows_[i].n) : std::string();
+      if (!bound.empty() && !error.empty()) {
+        text += QLatin1Char('\n') + QString::fromStdString(bound);
+        bounds = true;
+      }
+      put(row, 1 + k, text);
+    }
+  }
+  table->resizeColumnsToContents();
+  if (bounds) table->resizeRowsToContents();
+  // While rows come, the newest is in sight; then the table from its top.
+  if (running && !rows_.empty()) table->scrollToItem(table->item(static_cast<int>(rows_.size()) - 1, 0));
+  if (!running) table->scrollToTop();
+}
+
+void ConvergenceView::showBounds() { fillTable(false); }
 
 long long ConvergenceView::limit() const { return limitField->value(); }
 

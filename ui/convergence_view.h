@@ -24,17 +24,21 @@ class QTableWidget;
 
 namespace tavex {
 
+class TolerancePanel;
+
 // The colour of each series, from the plot's pens: SumU and SumL in the upper
 // (cyan) and lower (magenta) outlines' colours, SumT blue, SumM orange, SumS
-// dark green, Exact dark red; the reference slopes grey.
+// dark green, SumLeft olive, SumRight purple, Exact dark red; the reference
+// slopes grey.
 struct ConvergenceSeries {
   const char* name;
   Rgb colour;
 };
-inline constexpr int kConvergenceSeries = 6;
+inline constexpr int kConvergenceSeries = 8;
 inline constexpr ConvergenceSeries convergenceSeries[kConvergenceSeries] = {
-    {"SumU", penPalette[12]}, {"SumL", penPalette[13]}, {"SumT", penPalette[9]},
-    {"SumM", penPalette[8]},  {"SumS", penPalette[2]},  {"Exact", penPalette[3]},
+    {"SumU", penPalette[12]},   {"SumL", penPalette[13]},    {"SumT", penPalette[9]},
+    {"SumM", penPalette[8]},    {"SumS", penPalette[2]},     {"SumLeft", penPalette[6]},
+    {"SumRight", penPalette[5]}, {"Exact", penPalette[3]},
 };
 inline constexpr Rgb kSlopeColour = penPalette[7];
 
@@ -64,6 +68,9 @@ class ConvergenceView : public QWidget {
 
   // Shows the study as it stands; running disables what must wait for it.
   void showStudy(const ConvergenceStudy& study, bool running);
+  // Shows the table again with each rule's error bound under its error, from
+  // the tolerance panel's K's.
+  void showBounds();
   // The limit the field asks for; 0 for the default.
   long long limit() const;
   void setLimit(long long limit);
@@ -93,14 +100,19 @@ class ConvergenceView : public QWidget {
   QLabel* notesLine = nullptr;
   QTableWidget* table = nullptr;
   ConvergenceErrorPlot* plot = nullptr;
+  TolerancePanel* tolerance = nullptr;
 
  private:
   // The limit field, the buttons and the message line after them.
   QHBoxLayout* makeControls();
   void saveAs();
   void say(const QString& text);
+  // The table's rows from the rows and the reference shown last.
+  void fillTable(bool running);
 
   QLabel* message_ = nullptr;
+  std::vector<ConvergenceRow> rows_;
+  ReferenceValue reference_;
   std::string tabText_;
   std::string csvText_;
 };

@@ -127,6 +127,14 @@ void RasterCanvas::fillRegion(const Region& region, const Brush& brush) {
   fill(region.rect, brush.valid ? brush.colour : Rgb{255, 255, 255});
 }
 
+void RasterCanvas::fillPolygon(const Point* points, int count, const Brush& brush) {
+  const Rgb colour = brush.valid ? brush.colour : Rgb{255, 255, 255};
+  polygonRows(points, count, bounds(), [this, colour](const Rect& row) { fill(row, colour); });
+  // Rows of many columns: the column records are forgotten, as after a fill
+  // of many rows.
+  ++generation_;
+}
+
 void RasterCanvas::setClipRegion(const Region* region) {
   clipped_ = region != nullptr && region->valid;
   // An empty clip rectangle shows nothing.

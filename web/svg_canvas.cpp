@@ -75,6 +75,20 @@ void SvgCanvas::fillRegion(const Region& region, const Brush& brush) {
   if (region.valid) fill(region.rect, brush.valid ? brush.colour : Rgb{255, 255, 255});
 }
 
+void SvgCanvas::fillPolygon(const Point* points, int count, const Brush& brush) {
+  if (count < 3 || (clipped_ && bounds().empty())) return;
+  endPath();
+  std::string corners;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) corners += ' ';
+    corners += std::to_string(points[i].x) + "," + std::to_string(points[i].y);
+  }
+  const std::string clip = clipId_ ? " clip-path=\"url(#c" + std::to_string(clipId_) + ")\"" : "";
+  body_ += "<polygon points=\"" + corners + "\" fill=\"" +
+           colourText(brush.valid ? brush.colour : Rgb{255, 255, 255}) +
+           "\" fill-rule=\"evenodd\"" + clip + "/>\n";
+}
+
 void SvgCanvas::setClipRegion(const Region* region) {
   endPath();
   clipped_ = region != nullptr && region->valid;

@@ -22,6 +22,7 @@ class SvgCanvas : public Canvas {
   void setBackgroundColour(Rgb colour) override { background_ = colour; }
   void setTextColour(Rgb colour) override { textColour_ = colour; }
   void fillRegion(const Region& region, const Brush& brush) override;
+  void fillPolygon(const Point* points, int count, const Brush& brush) override;
   void setClipRegion(const Region* region) override;
   void moveTo(int x, int y) override;
   void lineTo(int x, int y) override;

@@ -2,6 +2,9 @@
 // says what it does with limits and data it cannot take as asked.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 #include <string>
@@ -52,6 +55,29 @@ std::map<std::string, std::string> sumsReadouts(std::vector<std::string> args) {
   return readouts;
 }
 
+// The left and right sums of the default f = exp(sin(x)) on [1, 4] with n
+// steps, "%.10f", computed as the walk does from the values the engine
+// gives: each x is written with 14 decimals before f sees it.
+std::pair<std::string, std::string> defaultSideSums(int n) {
+  const double h = (4.0 - 1.0) / n;
+  auto f = [](double x) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%18.14f", x);
+    return std::exp(std::sin(std::strtod(text, nullptr)));
+  };
+  double left = 0.0, right = 0.0, fp = f(1.0);
+  for (int i = 1; i <= n; ++i) {
+    const double fx = f(i * h + 1.0);
+    left = fp * h + left;
+    right = fx * h + right;
+    fp = fx;
+  }
+  char l[64], r[64];
+  std::snprintf(l, sizeof l, "%.10f", left);
+  std::snprintf(r, sizeof r, "%.10f", right);
+  return {l, r};
+}
+
 TEST(ConvergenceCommandLine, RowsAreTheSumsOfEachN) {
   struct Case {
     std::vector<std::string> edits;
@@ -72,8 +98,9 @@ TEST(ConvergenceCommandLine, RowsAreTheSumsOfEachN) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')),
-              "n\tSumU\tSumL\tSumT\tSumM\tSumS\tExact\tReference\terrU\tordU\terrL\tordL\terrT"
-              "\tordT\terrM\tordM\terrS\tordS\terrExact");
+              "n\tSumU\tSumL\tSumT\tSumM\tSumS\tSumLeft\tSumRight\tExact\tReference\terrU\tordU"
+              "\terrL\tordL\terrT\tordT\terrM\tordM\terrS\tordS\terrLeft\tordLeft\terrRight"
+              "\tordRight\terrExact");
     const auto rows = tableRows(r.out);
     ASSERT_EQ(rows.size(), c.ns.size());
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -86,6 +113,11 @@ TEST(ConvergenceCommandLine, RowsAreTheSumsOfEachN) {
       if (!sums.count("SumS")) sums["SumS"] = "";  // odd n: no Simpson
       for (const char* name : {"SumU", "SumL", "SumT", "SumM", "SumS", "Exact"})
         EXPECT_EQ(rows[i].at(name), sums[name]) << name;
+      if (c.edits.size() == 2) {  // the default f: left and right by hand
+        const auto [left, right] = defaultSideSums(std::stoi(c.ns[i]));
+        EXPECT_EQ(rows[i].at("SumLeft"), left);
+        EXPECT_EQ(rows[i].at("SumRight"), right);
+      }
     }
   }
 }

@@ -170,7 +170,8 @@ TEST(CommandLine, BadArgumentsPrintOnlyAMessage) {
       {"--probe"},                         {"--probe", "abc"},
       {"--probe", "1", "--sums"},          {"--fdata", "n=3"},
       {"--sums", "--fdata", "y=" + std::string(200, 'x')},
-      {"--frobnicate"},
+      {"--frobnicate"},                    {"--sums", "--rule"},
+      {"--sums", "--rule", "upper"},       {"--rule", "left"},
   };
   for (const auto& args : cases) {
     const Outcome r = runTavex(args);
@@ -181,6 +182,28 @@ TEST(CommandLine, BadArgumentsPrintOnlyAMessage) {
   }
   EXPECT_NE(runTavex({"--sums", "--fdata", "zz=1"}).err.find("unknown name 'zz'"),
             std::string::npos);
+  EXPECT_EQ(runTavex({"--sums", "--rule", "Left"}).err,
+            "tavex: --rule needs one of upperlower, left, right, midpoint, trapezoid, simpson, "
+            "got 'Left'\n");
+}
+
+// A rule's picture evaluates f as the default pass does: the same panel,
+// also where f counts its evaluations.
+TEST(CommandLine, EveryRuleGivesTheDefaultReadouts) {
+  for (const char* y : {"y=exp(a*sin(b*x))", "y=x*x + c/1000"}) {
+    const std::vector<std::string> data = {"--fdata", y, "--fdata", "c=c+1", "--fdata", "n=10"};
+    std::vector<std::string> args = {"--sums"};
+    args.insert(args.end(), data.begin(), data.end());
+    const Outcome expected = runTavex(args);
+    for (const char* rule : {"upperlower", "left", "right", "midpoint", "trapezoid", "simpson"}) {
+      SCOPED_TRACE(std::string(y) + " " + rule);
+      std::vector<std::string> withRule = args;
+      withRule.insert(withRule.end(), {"--rule", rule});
+      const Outcome r = runTavex(withRule);
+      EXPECT_EQ(r.status, 0);
+      EXPECT_EQ(r.out, expected.out);
+    }
+  }
 }
 
 }  // namespace

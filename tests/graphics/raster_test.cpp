@@ -111,5 +111,32 @@ TEST(StraightStrip, MatchesTheWalkInEveryDirectionAndClip) {
   }
 }
 
+// A polygon's rows: the units whose centres lie inside, a centre on a left
+// edge in and on a right edge out, cut to the bounds, huge corners walked
+// only where they show.
+TEST(PolygonRows, CentresInsideByTheOddEvenRule) {
+  auto units = [](std::vector<Point> points, Rect bounds) {
+    Pixels pixels;
+    polygonRows(points.data(), static_cast<int>(points.size()), bounds, [&pixels](const Rect& row) {
+      EXPECT_EQ(row.bottom, row.top + 1);
+      for (int x = row.left; x < row.right; ++x) pixels.emplace(x, row.top);
+    });
+    return pixels;
+  };
+  Pixels square;
+  for (int y = 2; y < 5; ++y)
+    for (int x = 2; x < 6; ++x) square.emplace(x, y);
+  EXPECT_EQ(units({{2, 2}, {6, 2}, {6, 5}, {2, 5}}, kWide), square);
+  // A square's diagonal passes through centres: they go to the triangle
+  // whose left edge it is, so that the two halves share no unit.
+  EXPECT_EQ(units({{0, 0}, {3, 3}, {0, 3}}, kWide), (Pixels{{0, 1}, {0, 2}, {1, 2}}));
+  EXPECT_EQ(units({{0, 0}, {3, 0}, {3, 3}}, kWide),
+            (Pixels{{0, 0}, {1, 0}, {2, 0}, {1, 1}, {2, 1}, {2, 2}}));
+  EXPECT_EQ(units({{2, 2}, {6, 2}, {6, 5}, {2, 5}}, Rect{4, 0, 40, 3}), (Pixels{{4, 2}, {5, 2}}));
+  EXPECT_TRUE(units({{1, 1}, {5, 5}}, kWide).empty());
+  const int far = kDeviceCoordinateLimit;
+  EXPECT_EQ(units({{-far, -far}, {far, -far}, {far, far}, {-far, far}}, Rect{0, 0, 3, 2}).size(), 6u);
+}
+
 }  // namespace
 }  // namespace tavex

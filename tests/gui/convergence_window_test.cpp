@@ -76,7 +76,9 @@ TEST_F(ConvergenceWindow, RowsAreTheSumsCopyGivesThemRecomputeRenewsThem) {
   ASSERT_NE(view, nullptr);
   const std::vector<std::string> table = lines(view->tabText());
   ASSERT_EQ(table.size(), 6u);
-  EXPECT_EQ(table[0].rfind("n\tSumU\tSumL\tSumT\tSumM\tSumS\tExact\tReference\t", 0), 0u);
+  EXPECT_EQ(
+      table[0].rfind("n\tSumU\tSumL\tSumT\tSumM\tSumS\tSumLeft\tSumRight\tExact\tReference\t", 0),
+      0u);
   ExpressionEngine engine;
   int n = 4;
   for (size_t i = 1; i < table.size(); ++i, n *= 2) {
@@ -84,9 +86,14 @@ TEST_F(ConvergenceWindow, RowsAreTheSumsCopyGivesThemRecomputeRenewsThem) {
     FunctionInterval interval = intervalOf(functionData);
     interval.n = n;
     interval.h = (interval.x2 - interval.x1) / n;
-    const ReadoutLines readouts = sumReadouts(computeSums(evaluator, interval, nullptr));
+    const RiemannSums sums = computeSums(evaluator, interval, nullptr);
+    const ReadoutLines readouts = sumReadouts(sums);
+    const ReadoutLines sides = sideReadouts(sums);
     std::string expected = std::to_string(n);
-    for (int k = 0; k < readouts.count; ++k) expected += std::string("\t") + (readouts.lines[k] + 8);
+    // SumU to SumS, then SumLeft and SumRight, then Exact.
+    for (int k = 0; k + 1 < readouts.count; ++k) expected += std::string("\t") + (readouts.lines[k] + 8);
+    for (int k = 0; k < sides.count; ++k) expected += std::string("\t") + (sides.lines[k] + 11);
+    expected += std::string("\t") + (readouts.lines[readouts.count - 1] + 8);
     EXPECT_EQ(table[i].substr(0, expected.size()), expected);
   }
   EXPECT_EQ(view->table->rowCount(), 5);

@@ -231,7 +231,7 @@ TEST_F(PlotTools, CopyPutsThePictureAndTheReadoutsOnTheClipboard) {
             "y    = exp(a*sin(b*x))\na    = 1\nb    = 1\nc    = 1\nd    = 1\ne    = 1\n"
             "x1   = 1\nx2   = 4\nn    = 12\nSumU  = 5.4857108520\nSumL  = 4.8272055958\n"
             "SumT  = 5.1564582239\nSumM  = 5.1686823794\nSumS  = 5.1646833897\n"
-            "Exact = 5.1646028130\n");
+            "Exact = 5.1646028130\nSumLeft  = 5.3877848038\nSumRight = 4.9251316441\n");
 }
 
 TEST_F(PlotTools, SavePictureWritesTheLivePlotAtTheChosenSize) {

@@ -39,7 +39,8 @@ TEST_F(Shell, MenuBarHoldsTheItemsInOrderWithTheirIdentifiers) {
         {"&Fit Graph", 75},
         {"Sa&ve Picture...", 80},
         {"Cop&y Picture", 81},
-        {"Copy &Readouts", 82}}},
+        {"Copy &Readouts", 82},
+        {"R&ule", -1}}},
       {"&Help", 90, {}},
   };
   const QList<QAction*> bar = main->menuBar()->actions();

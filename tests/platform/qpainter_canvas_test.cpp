@@ -197,6 +197,31 @@ TEST(QPainterCanvas, FillAndClipRegionsExcludeRightAndBottom) {
   EXPECT_EQ(pixelsOf(image, kBlue).size(), 19u);  // clip lifted
 }
 
+// A polygon fills the units whose centres lie inside it, as a rectangle
+// region of the same corners does, within the clip; no outline.
+TEST(QPainterCanvas, PolygonFillsItsInsideWithinTheClip) {
+  QImage image = whiteImage(20, 20);
+  {
+    QPainterCanvas canvas(&image);
+    const Point square[] = {{2, 2}, {6, 2}, {6, 5}, {2, 5}};
+    canvas.fillPolygon(square, 4, makeBrush(kGreen));
+    const Point twoPoints[] = {{10, 10}, {15, 15}};
+    canvas.fillPolygon(twoPoints, 2, makeBrush(kRed));  // nothing
+    const Region clip = makeRectRegion(Rect{10, 0, 20, 20});
+    canvas.setClipRegion(&clip);
+    const Point wide[] = {{0, 10}, {20, 10}, {20, 12}, {0, 12}};
+    canvas.fillPolygon(wide, 4, makeBrush(kBlue));
+  }
+  std::vector<QPoint> square;
+  for (int y = 2; y < 5; ++y)
+    for (int x = 2; x < 6; ++x) square.push_back({x, y});
+  EXPECT_EQ(pixelsOf(image, kGreen), square);
+  EXPECT_TRUE(pixelsOf(image, kRed).empty());
+  const std::vector<QPoint> blue = pixelsOf(image, kBlue);
+  EXPECT_EQ(blue.size(), 20u);  // x 10 to 19, rows 10 and 11
+  EXPECT_EQ(blue.front(), QPoint(10, 10));
+}
+
 TEST(QPainterCanvas, EmptyClipRegionShowsNothing) {
   QImage image = whiteImage(20, 20);
   {

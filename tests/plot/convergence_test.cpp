@@ -187,6 +187,11 @@ TEST_F(Convergence, ObservedOrdersOfXSquared) {
     EXPECT_EQ(cells[column("ordM")], "2.00");
     EXPECT_NEAR(std::stod(cells[column("ordU")]), 1.0, 0.1);
     EXPECT_NEAR(std::stod(cells[column("ordL")]), 1.0, 0.1);
+    EXPECT_NEAR(std::stod(cells[column("ordLeft")]), 1.0, 0.1);
+    EXPECT_NEAR(std::stod(cells[column("ordRight")]), 1.0, 0.1);
+    // Left and right errors straddle the integral of an increasing f.
+    EXPECT_LT(std::stod(cells[column("errLeft")]), 0.0);
+    EXPECT_GT(std::stod(cells[column("errRight")]), 0.0);
   }
 }
 
@@ -198,7 +203,8 @@ TEST_F(Convergence, ExactIsNotExactForSqrt) {
   const double exactError = s.rows().front().sums.Exact - s.reference().value;
   EXPECT_GT(exactError, 4e-7);
   EXPECT_LT(exactError, 7e-7);
-  EXPECT_EQ(s.tableText('\t').substr(0, 47), "n\tSumU\tSumL\tSumT\tSumM\tSumS\tExact\tReference\terrU");
+  EXPECT_EQ(s.tableText('\t').substr(0, 64),
+            "n\tSumU\tSumL\tSumT\tSumM\tSumS\tSumLeft\tSumRight\tExact\tReference\terrU");
 }
 
 // A cancel, thrown from an evaluation as the desktop's is, keeps the rows done.

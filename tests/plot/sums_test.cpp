@@ -70,6 +70,53 @@ TEST_F(Sums, WorkedValuesToTenDecimals) {
   }
 }
 
+// The left and right sums come from the walk's own evaluations, added in
+// step order: the same doubles as a hand computation from those values.
+TEST_F(Sums, LeftAndRightFromTheWalksEvaluations) {
+  struct Case {
+    const char* title;
+    std::vector<std::pair<std::string, std::string>> edits;
+    const char* left;
+    const char* right;
+  };
+  const Case cases[] = {
+      {"defaults, n = 12", {}, "SumLeft  = 5.3877848038", "SumRight = 4.9251316441"},
+      {"defaults, n = 3", {{"n", "3"}}, "SumLeft  = 5.9539173892", "SumRight = 4.1033047504"},
+      {"x*x on [0, 1], n = 4", {{"y", "x*x"}, {"x1", "0"}, {"x2", "1"}, {"n", "4"}},
+       "SumLeft  = 0.2187500000", "SumRight = 0.4687500000"},
+      {"x*x on [1, 0], n = 4", {{"y", "x*x"}, {"x1", "1"}, {"x2", "0"}, {"n", "4"}},
+       "SumLeft  = -0.4687500000", "SumRight = -0.2187500000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.title);
+    initFunctionData();
+    setFunctionData(c.edits);
+    struct Recording : FunctionEvaluator {
+      using FunctionEvaluator::FunctionEvaluator;
+      std::vector<double> fs;
+      double evaluate(double x) override { return fs.emplace_back(FunctionEvaluator::evaluate(x)); }
+    } rec(functionData, testing::testEngine());
+    const FunctionInterval fi = readFunctionInterval();
+    const RiemannSums sums = computeSums(rec, fi, nullptr);
+    // The walk's n + 1 values are the last evaluations.
+    const std::vector<double> walk(rec.fs.end() - (fi.n + 1), rec.fs.end());
+    double left = 0.0, right = 0.0;
+    for (int i = 1; i <= fi.n; ++i) {
+      left = walk[i - 1] * fi.h + left;
+      right = walk[i] * fi.h + right;
+    }
+    EXPECT_EQ(sums.SumLeft, left);
+    EXPECT_EQ(sums.SumRight, right);
+    const ReadoutLines lines = sideReadouts(sums);
+    ASSERT_EQ(lines.count, 2);
+    EXPECT_STREQ(lines.lines[0], c.left);
+    EXPECT_STREQ(lines.lines[1], c.right);
+    // The other readouts are those of a plain evaluator.
+    FunctionEvaluator plain(functionData, testing::testEngine());
+    EXPECT_EQ(readouts(computeSums(plain, fi, nullptr)), readouts(sums));
+  }
+}
+
 TEST_F(Sums, StaleValuesAtAPoleFollowTheOrderOfEvaluation) {
   // 1/x on [-1, 1] with n = 2 meets x = 0 as a grid point, as x2 - h and as
   // x_i + h; each time the previous evaluation's value stands in.
@@ -187,6 +234,55 @@ TEST_F(Sums, WalkHandsEachStepToTheDrawingBeforeSumming) {
   EXPECT_EQ(drawing.calls, expected);
   EXPECT_EQ(ul.SumU, 3.0 + 3.0 + 2.0);
   EXPECT_EQ(ul.SumL, 1.0 + 2.0 + 2.0);
+}
+
+// Each rule's shapes come from its own sum's evaluations, in their order:
+// no value is evaluated for the picture alone.
+TEST_F(Sums, ShapesComeFromTheSumsOwnValues) {
+  struct Recorder : ShapeDrawing {
+    std::vector<std::vector<double>> shapes;
+    void trapezoid(double xa, double ya, double xb, double yb) override {
+      shapes.push_back({xa, ya, xb, yb});
+    }
+    void parabola(double xa, double ya, double xm, double ym, double xb, double yb) override {
+      shapes.push_back({xa, ya, xm, ym, xb, yb});
+    }
+  };
+  // f(x) = 10 x + the number of evaluations before: each value is its own.
+  const FunctionInterval fi{0.0, 4.0, 4, 1.0};
+  for (SumRule rule : {SumRule::UpperLower, SumRule::Left, SumRule::Right, SumRule::Midpoint,
+                       SumRule::Trapezoid, SumRule::Simpson}) {
+    SCOPED_TRACE(ruleName(rule));
+    int count = 0;
+    std::vector<double> values;
+    LoggingEvaluator ev([&count, &values](double x) { return values.emplace_back(10 * x + count++); });
+    Recorder recorder;
+    const RiemannSums sums = computeSums(ev, fi, nullptr, rule, &recorder);
+    EXPECT_EQ(ev.xs.size(), 300u + 5 + 12 + 5);  // the same evaluations for every rule
+    const std::vector<std::vector<double>>& got = recorder.shapes;
+    // Where each rule's values were evaluated: Simpson from 300, the
+    // midpoint and trapezoid sums from 305, the walk from 317.
+    auto at = [&values](int k) { return values[static_cast<size_t>(k)]; };
+    std::vector<std::vector<double>> want;
+    for (int i = 0; i < 4; ++i) {
+      const double xi = i, xh = i + 1;
+      switch (rule) {
+        case SumRule::Left: want.push_back({xi, at(317 + i), xh, at(317 + i)}); break;
+        case SumRule::Right: want.push_back({xi, at(318 + i), xh, at(318 + i)}); break;
+        case SumRule::Midpoint: want.push_back({xi, at(305 + 3 * i), xh, at(305 + 3 * i)}); break;
+        case SumRule::Trapezoid:
+          want.push_back({xi, at(307 + 3 * i), xh, at(306 + 3 * i)});
+          break;
+        default: break;
+      }
+    }
+    if (rule == SumRule::Simpson) {
+      // x1 and x2 first, then x_1 and x_2, then x_3 = x2 - h last.
+      want = {{0, at(300), 1, at(302), 2, at(303)}, {2, at(303), 3, at(304), 4, at(301)}};
+    }
+    EXPECT_EQ(got, want);
+    EXPECT_EQ(sums.SumLeft, (at(317) + at(318) + at(319) + at(320)) * 1.0);
+  }
 }
 
 TEST_F(Sums, NaNEndValueFallsToTheNotGreaterBranch) {

@@ -52,6 +52,34 @@ TEST(RenderCommandLine, PngShowsThePanelsTheCurveAndPrintsTheDataPanel) {
   EXPECT_GT(magenta, 100);
 }
 
+// --rule: each rule's picture of sin(x) on [0, 6], blue above the axis and
+// orange below, the readouts those of the default picture.
+TEST(RenderCommandLine, EachRulesPictureInAFile) {
+  const std::vector<std::string> data = {"--fdata", "y=sin(x)", "--fdata", "x1=0", "--fdata", "x2=6",
+                                         "--gdata", "y0=-1.5", "--gdata", "x1=6.5"};
+  std::vector<std::string> plain = {"--render", tempPath("tavex_rule_default.png")};
+  plain.insert(plain.end(), data.begin(), data.end());
+  const auto expected = runTavexProgram(plain);
+  for (const char* rule : {"left", "right", "midpoint", "trapezoid", "simpson"}) {
+    SCOPED_TRACE(rule);
+    const std::string file = tempPath(std::string("tavex_rule_") + rule + ".png");
+    std::vector<std::string> args = {"--render", file, "--rule", rule};
+    args.insert(args.end(), data.begin(), data.end());
+    const auto r = runTavexProgram(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, expected.out);
+    QImage image(QString::fromStdString(file));
+    int above = 0, below = 0;
+    for (int y = 132; y < 480; ++y)
+      for (int x = 81; x < 479; ++x) {
+        above += image.pixel(x, y) == rgb(205, 225, 255);
+        below += image.pixel(x, y) == rgb(255, 225, 190);
+      }
+    EXPECT_GT(above, 1000);
+    EXPECT_GT(below, 1000);
+  }
+}
+
 TEST(RenderCommandLine, WideRenderHasEveryColourAtItsPlace) {
   const std::string file = tempPath("tavex_render_wide.png");
   auto r = runTavexProgram({"--render", file, "--size", "1000x500"});
