@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "graphics/graph_frame.h"
 #include "session/edit_model.h"
@@ -51,6 +53,9 @@ class PageWindow : public DeviceWindow {
   double dpi_ = 96;
   std::unique_ptr<RasterCanvas> canvas_;
 };
+
+// The keys the picture takes (WebPlot::key), by the page's names for them.
+const std::vector<std::string>& pictureKeys();
 
 // The two data boxes of the page.
 inline constexpr int kFunctionBox = 0;
@@ -100,6 +105,18 @@ class WebPlot : private PassHost {
   void saveLesson();
   void shareLesson();
 
+  // The rule whose picture draw passes show (plot/sums.h: SumRule's
+  // number); the picture draws again once there is one.
+  void chooseRule(int rule);
+  // A key on the picture, by the page's name for it ("ArrowLeft", "z"):
+  // U, L, R, M, T and S choose a rule; Left and Right move the probe a
+  // device unit (ten with Shift), Home and End to x1 and x2, Z, X and I to
+  // the next zero, extremum or inflection point of f (to the left with
+  // Shift), the status line then giving it in full. The probe moves only
+  // once a click has drawn, as for the pointer. The page hands in the keys
+  // of pictureKeys() only.
+  void key(const std::string& name, bool shift);
+
  private:
   // The records as a lesson's text; empty with failure + the reason in the
   // status line when they cannot be written as one.
@@ -108,7 +125,9 @@ class WebPlot : private PassHost {
   void giveEventLoopTurn() override { page_.giveEventLoopTurn(); }
   void runSoon(std::function<void()> action) override { page_.runSoon(std::move(action)); }
   // A pass in the picture; note goes before a draw pass's status line.
-  void runPicturePass(int probe, const std::string& note = {});
+  // atX: a probe pass at that x rather than under the pointer.
+  void runPicturePass(int probe, const std::string& note = {}, std::optional<double> atX = {});
+  void probeKey(const std::string& name, bool shift);
   // The picture's changes; ms is how long the pass took (0: not ended).
   void showPicture(const char* why, double ms = 0);
   void showRows(int box);

@@ -128,6 +128,8 @@ function showProgress(message) {
 // The limits the program reads lessons within: what lies beyond is not
 // handed in (the program says it is too long).
 let lessonLimits = null;
+// The keys the program takes on the picture (its rules and the probe's).
+let pictureKeys = new Set();
 
 function showHello(message) {
   lessonLimits = {bytes: message.maxLessonBytes, linkChars: message.maxLinkChars};
@@ -138,6 +140,9 @@ function showHello(message) {
     option.textContent = title;
     return option;
   }));
+  $('rule').replaceChildren(...message.rules.map((name, i) => new Option(name, String(i))));
+  $('rule').value = String(message.rule);
+  pictureKeys = new Set(message.keys);
   if (linkAtStart) openLink();
   linkAtStart = false;
   tavexPage.version = message.version;
@@ -157,6 +162,7 @@ const handlers = {
   svg: (m) => download(new Blob([m.text], {type: 'image/svg+xml'}), m.name),
   lesson: (m) => download(new Blob([m.text], {type: m.mime}), m.name),
   lessonLink: copyLink,
+  rule: (m) => { $('rule').value = String(m.rule); },
   lessonName: (m) => { document.title = m.name ? `Tavex \u2014 ${m.name}` : 'Tavex'; },
 };
 
@@ -192,6 +198,7 @@ function restartWorker() {
     send('restoreRows', {a: box});
     send('chooseRow', {a: box, b: 0});
   });
+  send('chooseRule', {a: +$('rule').value});
   $('status').textContent = 'Cancelled: the program started again with the rows as they are ' +
     '(its variables start afresh); click into the picture to draw';
   tavexPage.restartedAt = performance.now();
@@ -223,6 +230,12 @@ picture.addEventListener('pointermove', (e) => {
 let keyProbe = null;
 picture.addEventListener('keydown', (e) => {
   if (!keyProbe) keyProbe = {a: picture.width >> 1, b: picture.height >> 1};
+  const named = e.key.length === 1 ? e.key.toLowerCase() : e.key;
+  if (pictureKeys.has(named) && !e.ctrlKey && !e.metaKey && !e.altKey) {
+    send('key', {text: e.key, b: e.shiftKey ? 1 : 0});
+    e.preventDefault();
+    return;
+  }
   const step = e.shiftKey ? 10 : 1;
   const moves = {ArrowLeft: [-step, 0], ArrowRight: [step, 0], ArrowUp: [0, -step], ArrowDown: [0, step]};
   if (e.key === 'Enter' || e.key === ' ') {
@@ -375,6 +388,7 @@ $('lesson-file').onchange = async () => {
 };
 $('save-lesson').onclick = () => send('saveLesson');
 $('share-link').onclick = () => send('shareLesson');
+$('rule').onchange = () => send('chooseRule', {a: +$('rule').value});
 $('examples').onchange = () => {
   const index = +$('examples').value;
   $('examples').selectedIndex = 0;

@@ -33,7 +33,7 @@ function input(event) {
   const kinds = {resize: 1, click: 2, move: 3, steps: 4, chooseRow: 5, editRow: 6,
                  acceptRows: 7, fitGraph: 8, convergence: 9, cancel: 10, savePicture: 11,
                  restoreRows: 12, openLessonFile: 13, openLessonLink: 14, openExample: 15,
-                 saveLesson: 16, shareLesson: 17};
+                 saveLesson: 16, shareLesson: 17, chooseRule: 18, key: 19};
   const kind = kinds[event.kind];
   if (!kind || !tavex) return;
   let text = 0;
