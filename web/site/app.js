@@ -362,8 +362,13 @@ function byteString(bytes) {
   return text;
 }
 
+// The fragment after "#lesson=", in ASCII: a browser that gives it decoded
+// has its other characters percent-encoded again (as UTF-8).
 function lessonFragment() {
-  return location.hash.startsWith('#lesson=') ? location.hash.slice('#lesson='.length) : null;
+  if (!location.hash.startsWith('#lesson=')) return null;
+  const percent = (run) => [...encoder.encode(run)]
+    .map((b) => `%${b.toString(16).toUpperCase().padStart(2, '0')}`).join('');
+  return location.hash.slice('#lesson='.length).replace(/[^\x00-\x7f]+/g, percent);
 }
 
 // The link's lesson: its fragment, as far as the program reads it.
