@@ -1,6 +1,5 @@
 #include "session/cli_analysis.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -45,8 +44,9 @@ bool takeEdits(int argc, char** argv, int first, const char* mode, std::FILE* er
 bool parseNumber(const char* text, double& value) {
   std::string_view s(text);
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  return !s.empty() && ec == std::errc() && end == s.data() + s.size();
+  // readDecimal reads as from_chars does, also where the standard library
+  // has no from_chars for double (emscripten's).
+  return !s.empty() && readDecimal(s, value);
 }
 
 // What a reversed or empty interval means for a search over it.

@@ -31,21 +31,25 @@ bool openLessonFile(const std::string& path, std::string& error) {
   return true;
 }
 
+bool openLessonText(std::string_view text, const std::string& name, std::string& error) {
+  LessonError where;
+  const std::optional<Lesson> lesson = parseLesson(text, where);
+  if (!lesson) {
+    error = lessonMessage(name, where);
+    return false;
+  }
+  applyLesson(*lesson);
+  current() = {"", name};
+  return true;
+}
+
 bool openExampleLesson(std::size_t index, std::string& error) {
   if (index >= bundledLessons().size()) {
     error = "no example " + std::to_string(index + 1);
     return false;
   }
   const BundledLesson& example = bundledLessons()[index];
-  LessonError where;
-  const std::optional<Lesson> lesson = parseLesson(example.text, where);
-  if (!lesson) {
-    error = lessonMessage(example.name, where);
-    return false;
-  }
-  applyLesson(*lesson);
-  current() = {"", example.name};
-  return true;
+  return openLessonText(example.text, example.name, error);
 }
 
 bool saveLessonAs(const std::string& path, std::string& error) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace tavex {
 
@@ -17,6 +18,12 @@ const OpenLesson& openLesson();
 // applyLesson) and makes it the open lesson. False with the message in
 // error, when nothing changes.
 bool openLessonFile(const std::string& path, std::string& error);
+
+// Opens a lesson's text that came without a file of its own (the browser's
+// upload, a link) into the records, under name: the name shows and messages
+// name it, and Save asks for a file. False with the message in error, when
+// nothing changes.
+bool openLessonText(std::string_view text, const std::string& name, std::string& error);
 
 // Opens bundled example index: its name shows, and Save asks for a file, as
 // the example itself stays as it came.

@@ -4,6 +4,7 @@
 // measures text with the page's font and hands the page's input in.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -93,7 +94,32 @@ enum Input {
   kCancel,
   kSavePicture,
   kRestoreRows,
+  kOpenLessonFile,
+  kOpenLessonLink,
+  kOpenExample,
+  kSaveLesson,
+  kShareLesson,
+  kChooseRule,
+  kKey,
 };
+
+// A lesson's input: text holds b bytes (NUL among them, perhaps), a file's
+// name its first a. A rule: a; a key on the picture: text, b 1 with Shift.
+void laterInput(int kind, int a, int b, const char* text) {
+  if (kind == kChooseRule) return plot->chooseRule(a);
+  if (kind == kKey) return plot->key(text != nullptr ? text : "", b != 0);
+  const std::string bytes =
+      text != nullptr && b > 0 ? std::string(text, static_cast<std::size_t>(b)) : "";
+  const std::size_t name = std::min(bytes.size(), static_cast<std::size_t>(std::max(a, 0)));
+  switch (kind) {
+    case kOpenLessonFile: plot->openLessonFile(bytes.substr(0, name), bytes.substr(name)); break;
+    case kOpenLessonLink: plot->openLessonLink(bytes); break;
+    case kOpenExample: plot->openExample(a); break;
+    case kSaveLesson: plot->saveLesson(); break;
+    case kShareLesson: plot->shareLesson(); break;
+    default: break;
+  }
+}
 
 }  // namespace
 
@@ -110,6 +136,7 @@ EMSCRIPTEN_KEEPALIVE void tavex_start(int width, int height, double dpi, int qui
 // (8-bit).
 EMSCRIPTEN_KEEPALIVE void tavex_input(int kind, int a, int b, double c, const char* text) {
   if (plot == nullptr) return;
+  if (kind >= kOpenLessonFile) return laterInput(kind, a, b, text);
   switch (kind) {
     case kResize: plot->resize(a, b, c); break;
     case kClick: plot->click(a, b); break;

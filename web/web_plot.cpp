@@ -8,10 +8,14 @@
 #include "data/records.h"
 #include "plot/convergence.h"
 #include "session/help_text.h"
+#include "session/lesson.h"
+#include "session/open_lesson.h"
 #include "session/plot_status.h"
 #include "session/plot_tools.h"
+#include "session/probe_keys.h"
 #include "session/state.h"
 #include "web/json.h"
+#include "web/lesson_link.h"
 #include "web/svg_canvas.h"
 
 namespace tavex {
@@ -31,6 +35,12 @@ std::string rectJson(const Rect& r) {
 }
 
 }  // namespace
+
+const std::vector<std::string>& pictureKeys() {
+  static const std::vector<std::string> keys = {"u", "l", "r", "m", "t", "s", "ArrowLeft",
+                                                "ArrowRight", "Home", "End", "z", "x", "i"};
+  return keys;
+}
 
 std::string fontJson(const FontDescription& f) {
   return JsonObject()
@@ -75,6 +85,36 @@ std::string utf8Texts(const std::vector<std::string>& texts) {
     out += jsonUtf8Text(texts[i]);
   }
   return out + "]";
+}
+
+// The bundled examples as the page lists them: each by its title, or by
+// its file name when it has none.
+std::vector<std::string> exampleTitles() {
+  std::vector<std::string> titles;
+  for (const BundledLesson& example : bundledLessons()) {
+    LessonError error;
+    const std::optional<Lesson> lesson = parseLesson(example.text, error);
+    titles.push_back(lesson && !lesson->graph[kGdTitle].empty() ? lesson->graph[kGdTitle]
+                                                                 : std::string(example.name));
+  }
+  return titles;
+}
+
+// The rules' names, in SumRule's order.
+std::vector<std::string> ruleNames() {
+  std::vector<std::string> names;
+  for (int i = 0; i < kSumRules; ++i) names.push_back(ruleName(static_cast<SumRule>(i)));
+  return names;
+}
+
+// The rule of a letter key, as the desktop's plot window takes them.
+std::optional<SumRule> ruleOfKey(const std::string& name) {
+  static const std::pair<const char*, SumRule> kKeys[] = {
+      {"u", SumRule::UpperLower}, {"l", SumRule::Left},      {"r", SumRule::Right},
+      {"m", SumRule::Midpoint},   {"t", SumRule::Trapezoid}, {"s", SumRule::Simpson}};
+  for (const auto& [key, rule] : kKeys)
+    if (name == key) return rule;
+  return {};
 }
 
 std::string convergenceJson(const ConvergenceStudy& study, bool running,
@@ -182,6 +222,12 @@ void WebPlot::startQuietly(int width, int height, double dpi) {
                  .text("version", TAVEX_VERSION)
                  .text("help", kHelpText)
                  .text("helpCaption", kHelpCaption)
+                 .raw("examples", jsonTexts(exampleTitles()))
+                 .raw("rules", jsonTexts(ruleNames()))
+                 .number("rule", static_cast<int>(currentRule()))
+                 .raw("keys", jsonTexts(pictureKeys()))
+                 .number("maxLessonBytes", static_cast<double>(kMaxLessonBytes))
+                 .number("maxLinkChars", static_cast<double>(maxLessonLinkChars()))
                  .str());
   showRows(kFunctionBox);
   showRows(kGraphBox);
@@ -288,11 +334,124 @@ void WebPlot::savePicture() {
   });
 }
 
-void WebPlot::runPicturePass(int probe, const std::string& note) {
+void WebPlot::openLessonFile(const std::string& name, const std::string& bytes) {
+  whenNoPass([this, name, bytes] {
+    std::string error;
+    if (!openLessonText(bytes, name, error)) return showStatus(error);
+    showLessonName();
+    runPicturePass(kDrawPass);
+  });
+}
+
+void WebPlot::openLessonLink(const std::string& fragment) {
+  whenNoPass([this, fragment] {
+    std::string error;
+    const std::optional<std::string> bytes = percentDecoded(fragment, error);
+    if (bytes && openLessonText(*bytes, kLessonLinkName, error)) {
+      // A link is no file: Save suggests a name of its own.
+      forgetLesson();
+      error.clear();
+    }
+    showLessonName();
+    runPicturePass(kDrawPass, error);
+  });
+}
+
+void WebPlot::openExample(int index) {
+  whenNoPass([this, index] {
+    std::string error;
+    if (index < 0 || !openExampleLesson(static_cast<std::size_t>(index), error))
+      return showStatus(error.empty() ? "no such example" : error);
+    showLessonName();
+    runPicturePass(kDrawPass);
+  });
+}
+
+std::string WebPlot::lessonOfTheRecords(const std::string& failure) {
+  std::string why;
+  const std::optional<Lesson> lesson = lessonOfRecords(functionData, graphData, why);
+  if (!lesson) {
+    showStatus(failure + why);
+    return {};
+  }
+  return lessonText(*lesson);
+}
+
+void WebPlot::saveLesson() {
+  whenNoPass([this] {
+    const std::string name = openLesson().name.empty() ? "lesson.tavex" : openLesson().name;
+    const std::string text = lessonOfTheRecords("cannot save '" + name + "' as a lesson: ");
+    if (text.empty()) return;
+    page_.post(JsonObject()
+                   .text("type", "lesson")
+                   .text("name", name)
+                   .text("mime", kLessonMimeType)
+                   .utf8Text("text", text)
+                   .str());
+    showStatus("Saved " + name);
+  });
+}
+
+void WebPlot::shareLesson() {
+  whenNoPass([this] {
+    const std::string text = lessonOfTheRecords("cannot make a link of the lesson: ");
+    if (!text.empty()) page_.post(JsonObject().text("type", "lessonLink").utf8Text("text", text).str());
+  });
+}
+
+void WebPlot::chooseRule(int rule) {
+  if (rule < 0 || rule >= kSumRules) return;
+  setCurrentRule(static_cast<SumRule>(rule));
+  page_.post(JsonObject().text("type", "rule").number("rule", rule).str());
+  whenNoPass([this] {
+    if (lastDrawPass().ran) runPicturePass(kDrawPass);
+  });
+}
+
+void WebPlot::key(const std::string& name, bool shift) {
+  // Letters come as typed: "Z" with Shift.
+  std::string key = name;
+  if (key.size() == 1 && key[0] >= 'A' && key[0] <= 'Z') key[0] = static_cast<char>(key[0] - 'A' + 'a');
+  if (const std::optional<SumRule> rule = ruleOfKey(key)) return chooseRule(static_cast<int>(*rule));
+  probeKey(key, shift);
+}
+
+void WebPlot::probeKey(const std::string& key, bool shift) {
+  // As for the pointer: nothing before the first drawing, nor while a pass runs.
+  if (probeEnabled_ != 1 || passRunning()) return;
+  const PassResult& probe = lastProbePass();
+  const double x = probe.ran ? probe.probe.x : frame_.x0;
+  const int units = shift ? 10 : 1;
+  if (key == "ArrowLeft" || key == "ArrowRight") {
+    runPicturePass(kProbePass, {}, probeShifted(frame_, x, key == "ArrowLeft" ? -units : units));
+  } else if (key == "Home" || key == "End") {
+    const FunctionInterval interval = intervalOf(functionData);
+    runPicturePass(kProbePass, {}, key == "Home" ? interval.x1 : interval.x2);
+  } else if (key == "z" || key == "x" || key == "i") {
+    const FeatureKind kind = key == "z"   ? FeatureKind::Zero
+                             : key == "x" ? FeatureKind::Maximum
+                                          : FeatureKind::Inflection;
+    ProbeFind find;
+    {
+      Progress progress(*this);
+      find = findFromProbe(programContext(), frame_, x, kind, shift ? -1 : 1, &progress);
+    }
+    if (find.found) runPicturePass(kProbePass, {}, find.x);
+    showStatus(find.status);
+  }
+}
+
+void WebPlot::showLessonName() {
+  page_.post(JsonObject().text("type", "lessonName").text("name", openLesson().name).str());
+}
+
+void WebPlot::runPicturePass(int probe, const std::string& note, std::optional<double> atX) {
   const int resizesBefore = resizes_;
   PlotContext context = programContext();
   context.mouseX = mouseX_;
   context.mouseY = mouseY_;
+  context.probeAtX = atX.has_value();
+  context.probeX = atX.value_or(0.0);
   context.probeEnabled = probeEnabled_;
   PassResult result;
   const auto start = std::chrono::steady_clock::now();

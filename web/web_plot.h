@@ -6,7 +6,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "graphics/graph_frame.h"
 #include "session/edit_model.h"
@@ -52,6 +54,9 @@ class PageWindow : public DeviceWindow {
   std::unique_ptr<RasterCanvas> canvas_;
 };
 
+// The keys the picture takes (WebPlot::key), by the page's names for them.
+const std::vector<std::string>& pictureKeys();
+
 // The two data boxes of the page.
 inline constexpr int kFunctionBox = 0;
 inline constexpr int kGraphBox = 1;
@@ -86,11 +91,43 @@ class WebPlot : private PassHost {
   // save (as "Save Picture..." draws into a file).
   void savePicture();
 
+  // Lessons (session/open_lesson.h), each drawn once open: a file's bytes
+  // as the page read them (at most one byte beyond the most a lesson may
+  // be), under the file's name; a link's fragment after "#lesson=", which
+  // draws also when it does not read, its message in the status line; a
+  // bundled example. A file or example that does not read changes nothing
+  // and says why in the status line.
+  void openLessonFile(const std::string& name, const std::string& bytes);
+  void openLessonLink(const std::string& fragment);
+  void openExample(int index);
+  // The records as a lesson file for the page to download ("lesson"), or
+  // its text for the page to put in a link ("lessonLink").
+  void saveLesson();
+  void shareLesson();
+
+  // The rule whose picture draw passes show (plot/sums.h: SumRule's
+  // number); the picture draws again once there is one.
+  void chooseRule(int rule);
+  // A key on the picture, by the page's name for it ("ArrowLeft", "z"):
+  // U, L, R, M, T and S choose a rule; Left and Right move the probe a
+  // device unit (ten with Shift), Home and End to x1 and x2, Z, X and I to
+  // the next zero, extremum or inflection point of f (to the left with
+  // Shift), the status line then giving it in full. The probe moves only
+  // once a click has drawn, as for the pointer. The page hands in the keys
+  // of pictureKeys() only.
+  void key(const std::string& name, bool shift);
+
  private:
+  // The records as a lesson's text; empty with failure + the reason in the
+  // status line when they cannot be written as one.
+  std::string lessonOfTheRecords(const std::string& failure);
+  void showLessonName();
   void giveEventLoopTurn() override { page_.giveEventLoopTurn(); }
   void runSoon(std::function<void()> action) override { page_.runSoon(std::move(action)); }
   // A pass in the picture; note goes before a draw pass's status line.
-  void runPicturePass(int probe, const std::string& note = {});
+  // atX: a probe pass at that x rather than under the pointer.
+  void runPicturePass(int probe, const std::string& note = {}, std::optional<double> atX = {});
+  void probeKey(const std::string& name, bool shift);
   // The picture's changes; ms is how long the pass took (0: not ended).
   void showPicture(const char* why, double ms = 0);
   void showRows(int box);

@@ -251,6 +251,14 @@ TEST_F(LessonFile, TheOpenLessonIsTheLastOpenedOrSaved) {
   EXPECT_EQ(openLesson().name, bundledLessons()[0].name);
   EXPECT_STREQ(functionData[kFdSteps].line, "n    = 12");
   EXPECT_FALSE(openExampleLesson(bundledLessons().size(), error));
+  // A text without a file: its name shows, messages name it.
+  EXPECT_FALSE(openLessonText(std::string("# tavex lesson 1\n\0", 18), "up.tavex", error));
+  EXPECT_EQ(error, "up.tavex:2:1: a NUL byte");
+  EXPECT_EQ(openLesson().name, bundledLessons()[0].name);
+  ASSERT_TRUE(openLessonText("# tavex lesson 1\n[fdata]\nn = 5\n", "up.tavex", error)) << error;
+  EXPECT_EQ(openLesson().path, "");
+  EXPECT_EQ(openLesson().name, "up.tavex");
+  EXPECT_STREQ(functionData[kFdSteps].line, "n    = 5");
   ASSERT_TRUE(saveLessonAs(dir + "/saved.tavex", error)) << error;
   EXPECT_EQ(openLesson().name, "saved.tavex");
   forgetLesson();

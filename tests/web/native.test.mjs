@@ -82,21 +82,30 @@ async function compareWithRender(page, native) {
 
 test('lines and rectangles land on the pixels of tavex --render', {skip: !nativeCanRender()}, async (t) => {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tavex-render-'));
-  for (const [viewport, data] of [[{width: 1200, height: 800}, {}],
-                                  [{width: 700, height: 900}, {y: 'sin(3*x)', n: '40'}],
-                                  [{width: 390, height: 844}, {n: '300'}]]) {
+  // Each rule's picture too: rectangles, trapezoids and parabolas filled.
+  const rules = {left: 'Left', right: 'Right', midpoint: 'Midpoint', trapezoid: 'Trapezoid',
+                 simpson: 'Simpson'};
+  for (const [viewport, data, rule] of [[{width: 1200, height: 800}, {}],
+                                        [{width: 700, height: 900}, {y: 'sin(3*x)', n: '40'}],
+                                        [{width: 390, height: 844}, {n: '300'}],
+                                        [{width: 1200, height: 800}, {n: '7'}, 'left'],
+                                        [{width: 700, height: 900}, {y: 'sin(3*x)', n: '9'}, 'right'],
+                                        [{width: 1200, height: 800}, {n: '5'}, 'midpoint'],
+                                        [{width: 390, height: 844}, {y: 'x*x - 2', n: '6'}, 'trapezoid'],
+                                        [{width: 1200, height: 800}, {y: 'sin(3*x)', n: '6'}, 'simpson']]) {
     const site = await openSite(chromium.browser, viewport);
     const {page} = site;
     await page.evaluate(() => { tavexPage.drawTexts = false; });
     await setFunctionData(page, {...defaults, ...data});
+    if (rule) await pass(page, () => page.selectOption('#rule', {label: rules[rule]}));
     const [w, h] = await page.evaluate(() => [picture.width, picture.height]);
     const file = path.join(dir, 'native.png');
-    const args = ['--render', file, '--size', `${w}x${h}`];
+    const args = ['--render', file, '--size', `${w}x${h}`, ...(rule ? ['--rule', rule] : [])];
     for (const [name, value] of Object.entries({...defaults, ...data})) args.push('--fdata', `${name}=${value}`);
     runNative(args);
     const result = await compareWithRender(page, fs.readFileSync(file));
     assert.deepEqual(result.size, result.same);
-    assert.equal(result.differing, 0, JSON.stringify(result.first));
+    assert.equal(result.differing, 0, `${rule}: ${JSON.stringify(result.first)}`);
     await site.close();
   }
   fs.rmSync(dir, {recursive: true, force: true});

@@ -76,6 +76,36 @@ test('a click draws, the pointer probes, + and - double and halve n', async () =
   await site.close();
 });
 
+test('the rule from its list and keys; the probe\'s keys: arrows, Home, End, Z, X, I', async () => {
+  const site = await openSite(chromium.browser);
+  const {page} = site;
+  const options = await page.$$eval('#rule option', (items) => items.map((o) => o.textContent));
+  assert.deepEqual(options, ['Upper and Lower', 'Left', 'Right', 'Midpoint', 'Trapezoid', 'Simpson']);
+  await pass(page, () => page.selectOption('#rule', {label: 'Trapezoid'}));
+  await page.focus('#picture');
+  await pass(page, () => page.keyboard.press('M'));
+  assert.equal(await page.inputValue('#rule'), '3');
+  await pass(page, () => page.keyboard.press('Enter'));  // draws: the probe's keys work from now on
+  const probeX = async (key) => {
+    const probed = await pass(page, () => page.keyboard.press(key));
+    assert.equal(probed.why, 'probe');
+    return Number(probed.texts.find((t) => t.startsWith('x = ')).slice(4));
+  };
+  assert.equal(await probeX('End'), 4);
+  assert.ok((await probeX('ArrowLeft')) < 4);
+  assert.equal(await probeX('Home'), 1);
+  assert.ok((await probeX('Shift+ArrowRight')) > 1);
+  const maximum = await probeX('x');
+  assert.ok(Math.abs(maximum - Math.PI / 2) < 1e-4, `${maximum}: ${await page.textContent('#status')}`);
+  assert.match(await page.textContent('#status'), /^maximum at x = 1\.570796/);
+  await page.keyboard.press('z');
+  await page.waitForFunction(() => /^no zero to the right/.test($('status').textContent));
+  await page.keyboard.press('Shift+I');
+  await page.waitForFunction(() => /inflection/.test($('status').textContent));
+  assert.deepEqual(site.errors, []);
+  await site.close();
+});
+
 test('Fit Graph, Help, Convergence and Save picture', async () => {
   const site = await openSite(chromium.browser);
   const {page} = site;

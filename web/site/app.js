@@ -125,7 +125,26 @@ function showProgress(message) {
   $('progress-text').textContent = message.text;
 }
 
+// The limits the program reads lessons within: what lies beyond is not
+// handed in (the program says it is too long).
+let lessonLimits = null;
+// The keys the program takes on the picture (its rules and the probe's).
+let pictureKeys = new Set();
+
 function showHello(message) {
+  lessonLimits = {bytes: message.maxLessonBytes, linkChars: message.maxLinkChars};
+  const examples = $('examples');
+  examples.replaceChildren(examples.options[0], ...message.examples.map((title, i) => {
+    const option = document.createElement('option');
+    option.value = String(i);
+    option.textContent = title;
+    return option;
+  }));
+  $('rule').replaceChildren(...message.rules.map((name, i) => new Option(name, String(i))));
+  $('rule').value = String(message.rule);
+  pictureKeys = new Set(message.keys);
+  if (linkAtStart) openLink();
+  linkAtStart = false;
   tavexPage.version = message.version;
   $('version').textContent = message.version;
   $('help-text').textContent = message.help;
@@ -141,6 +160,10 @@ const handlers = {
   progress: showProgress,
   convergence: (m) => tavexConvergence.show(m),
   svg: (m) => download(new Blob([m.text], {type: 'image/svg+xml'}), m.name),
+  lesson: (m) => download(new Blob([m.text], {type: m.mime}), m.name),
+  lessonLink: copyLink,
+  rule: (m) => { $('rule').value = String(m.rule); },
+  lessonName: (m) => { document.title = m.name ? `Tavex \u2014 ${m.name}` : 'Tavex'; },
 };
 
 // The worker with the program, started with the picture's size.
@@ -175,6 +198,7 @@ function restartWorker() {
     send('restoreRows', {a: box});
     send('chooseRow', {a: box, b: 0});
   });
+  send('chooseRule', {a: +$('rule').value});
   $('status').textContent = 'Cancelled: the program started again with the rows as they are ' +
     '(its variables start afresh); click into the picture to draw';
   tavexPage.restartedAt = performance.now();
@@ -206,6 +230,12 @@ picture.addEventListener('pointermove', (e) => {
 let keyProbe = null;
 picture.addEventListener('keydown', (e) => {
   if (!keyProbe) keyProbe = {a: picture.width >> 1, b: picture.height >> 1};
+  const named = e.key.length === 1 ? e.key.toLowerCase() : e.key;
+  if (pictureKeys.has(named) && !e.ctrlKey && !e.metaKey && !e.altKey) {
+    send('key', {text: e.key, b: e.shiftKey ? 1 : 0});
+    e.preventDefault();
+    return;
+  }
   const step = e.shiftKey ? 10 : 1;
   const moves = {ArrowLeft: [-step, 0], ArrowRight: [step, 0], ArrowUp: [0, -step], ArrowDown: [0, step]};
   if (e.key === 'Enter' || e.key === ' ') {
@@ -321,10 +351,72 @@ for (const close of document.querySelectorAll('dialog .close')) {
   close.onclick = () => close.closest('dialog').close();
 }
 
+// ---- Lessons: files, links and the examples; the program reads them.
+
+// Bytes as the characters of their codes, which the worker hands in as they are.
+function byteString(bytes) {
+  let text = '';
+  for (let i = 0; i < bytes.length; i += 8192) {
+    text += String.fromCharCode(...bytes.subarray(i, i + 8192));
+  }
+  return text;
+}
+
+// The fragment after "#lesson=", in ASCII: a browser that gives it decoded
+// has its other characters percent-encoded again (as UTF-8).
+function lessonFragment() {
+  if (!location.hash.startsWith('#lesson=')) return null;
+  const percent = (run) => [...encoder.encode(run)]
+    .map((b) => `%${b.toString(16).toUpperCase().padStart(2, '0')}`).join('');
+  return location.hash.slice('#lesson='.length).replace(/[^\x00-\x7f]+/g, percent);
+}
+
+// The link's lesson: its fragment, as far as the program reads it.
+function openLink() {
+  const fragment = lessonFragment();
+  if (fragment === null || !lessonLimits) return;
+  const text = fragment.slice(0, lessonLimits.linkChars);
+  send('openLessonLink', {b: text.length, text});
+}
+window.addEventListener('hashchange', openLink);
+
+$('open-lesson').onclick = () => $('lesson-file').click();
+$('lesson-file').onchange = async () => {
+  const input = $('lesson-file');
+  const file = input.files[0];
+  input.value = '';
+  if (!file || !lessonLimits) return;
+  // Only the part the program reads: a huge file is not read whole.
+  const bytes = new Uint8Array(await file.slice(0, lessonLimits.bytes + 1).arrayBuffer());
+  const text = file.name + byteString(bytes);
+  send('openLessonFile', {a: [...file.name].length, b: [...file.name].length + bytes.length, text});
+};
+$('save-lesson').onclick = () => send('saveLesson');
+$('share-link').onclick = () => send('shareLesson');
+$('rule').onchange = () => send('chooseRule', {a: +$('rule').value});
+$('examples').onchange = () => {
+  const index = +$('examples').value;
+  $('examples').selectedIndex = 0;
+  send('openExample', {a: index});
+};
+
+async function copyLink(message) {
+  const link = `${location.href.split('#')[0]}#lesson=${encodeURIComponent(message.text)}`;
+  tavexPage.sharedLink = link;
+  try {
+    await navigator.clipboard.writeText(link);
+    $('status').textContent = 'Link copied: it opens the lesson as the data boxes hold it';
+  } catch (e) {
+    $('status').textContent = `The link could not be copied (${e.message})`;
+  }
+}
+
 // ---- Start: the page's font, then the program with the picture's size.
 
 const pageFont = tavexFont.load(fontUrl);
-startWorker();
+// A link's lesson draws first: the program starts without a picture.
+let linkAtStart = lessonFragment() !== null;
+startWorker(linkAtStart);
 
 if ('serviceWorker' in navigator) {
   navigator.serviceWorker.register('sw.js').then(() => {

@@ -32,12 +32,14 @@ self.tavexWorker = {
 function input(event) {
   const kinds = {resize: 1, click: 2, move: 3, steps: 4, chooseRow: 5, editRow: 6,
                  acceptRows: 7, fitGraph: 8, convergence: 9, cancel: 10, savePicture: 11,
-                 restoreRows: 12};
+                 restoreRows: 12, openLessonFile: 13, openLessonLink: 14, openExample: 15,
+                 saveLesson: 16, shareLesson: 17, chooseRule: 18, key: 19};
   const kind = kinds[event.kind];
   if (!kind || !tavex) return;
   let text = 0;
   if (typeof event.text === 'string') {
     // 8-bit text, as the desktop's Latin-1: other characters become "?".
+    // A lesson's bytes come as the characters of their codes.
     const bytes = Array.from(event.text, (c) => (c.codePointAt(0) < 256 ? c.codePointAt(0) : 63));
     text = tavex._malloc(bytes.length + 1);
     tavex.HEAPU8.set(bytes, text);
