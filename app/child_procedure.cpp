@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared procedure of the child windows: data box notifications and
 // clean-up, and the mouse and the keys on the live plot window.
 #include "app/child_procedure.h"

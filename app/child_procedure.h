@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one kind of child window the commands open (data boxes, plot windows,
 // the convergence window) and the procedure they share.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu of the main window, its command identifiers, and the commands
 // that need nothing but the shell: exit, help, the data boxes, a plot window
 // and printing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "&Convergence": the convergence study window.
 #include "app/convergence_command.h"
 

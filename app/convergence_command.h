@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence window that "&Convergence" opens (one at a time).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --render in the desktop build: pictures written through Qt's painters.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "&Open Lesson...", "&Save Lesson..." and "&Examples" of "&Data", and the
 // lesson given when the program starts. Their rules are in
 // session/open_lesson.h; these are the desktop's commands and dialogs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "session/cli.h"
 #ifdef TAVEX_HAVE_RENDER
 #include "app/file_renderer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window: the menu bar over an empty white client area, and a status
 // bar that tells after each draw pass whether f could be evaluated everywhere.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's side of the pass runner (session/pass_runner.h): Qt's event
 // loop gets its turn while a pass runs, and a pass shows its progress in its
 // plot window's status line or, for printing, in a progress box.

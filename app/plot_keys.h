@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rule of the pictures ("R&ule" and the keys U, L, R, M, T and S) and
 // the probe's keys in the live plot window.
 #pragma once

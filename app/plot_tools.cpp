@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "&Fit Graph", "Sa&ve Picture...", "Cop&y Picture" and "Copy &Readouts",
 // and n at a keystroke in the live plot window.
 #include "app/plot_tools.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The teaching tools of "&Plot" around the live plot window: n at a
 // keystroke, fitting the graph window to the lesson, and the picture and the
 // readouts saved or copied out of the program. Their rules are in

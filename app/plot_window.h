@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The live plot window: its frame, the passes drawn and probed in it, its
 // status line and what it last showed.
 #pragma once

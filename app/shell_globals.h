@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shell's globals, through which the commands and the child windows find
 // each other; a pass of the plot procedure gets what it needs of them in its
 // PlotContext. All start at zero or null and are touched only on the

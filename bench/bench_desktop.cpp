@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mouse probe as the desktop program runs it: a mouse move reaching the
 // live plot window (procedure, probe pass, panel), with and without the
 // repaint that shows it, against the three evaluations alone and a click's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Expression engine: one resetStacks + runText per iteration, against muparser
 // doing the same work (set the text, parse it, evaluate it). Then f(x) per
 // evaluation of the default function: the evaluator parsing every text, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a lesson: reading, checking and applying a file, and a draw pass
 // after it next to the same draw pass alone; and the largest file a lesson
 // may be, all comments.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole default draw pass with its drawing, into a plot window's backing
 // image, and a probe pass after it.
 #include <benchmark/benchmark.h>

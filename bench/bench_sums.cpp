@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one evaluation of f with the default data, of one default draw
 // pass's evaluations, of the sums as n grows, and of the convergence table.
 #include <benchmark/benchmark.h>

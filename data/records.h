@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two global records the user edits: the function data ("fdata") and the
 // graph data ("gdata"), each a fixed array of named text entries, plus the
 // integration interval read from the function data. Plain C++, no Qt.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The digits of an abscissa, read straight from the double: what the text
 // "x = %18.14f" of a composed evaluation holds, without writing it.
 #pragma once

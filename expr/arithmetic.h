@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operators of the expression language, defined once for the parser and
 // for the tape replays, which must give bit for bit what the parser gives.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The expression engine: a table-driven LALR(1) parser that evaluates a
 // calculator language while it parses, with its symbol table, name and
 // argument stacks and built-in functions. The program makes one engine and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fast fixed-point formatting of the abscissa, byte for byte as printf's
 // "%18.14f" writes it in the "C" locale.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // f(x) from the function data: composes "x = <x>," with the parameter lines
 // and the function line, runs the whole text through the expression engine
 // and returns the variable that sorts last in the symbol table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operators of the expression language, each defined once. From these
 // lists the grammar generator (tools/lalrgen.cpp) makes the operators' rules,
 // the parser (expr/parser.h) their actions, and the tape (expr/tape.h) its

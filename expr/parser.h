@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The driver of the expression parser: reads a text with the generated
 // LALR(1) tables (parser_tables.h, written by tools/lalrgen.cpp) and performs
 // each rule's action as it reduces, so that the text is evaluated while it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The position rule of the expression language: where the next character of
 // a text stands after one is consumed. Shared by the parser and by the
 // function evaluator, which maps a reported position back to its entry.

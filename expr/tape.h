@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A recorded run of one composed text, replayed for other abscissae.
 //
 // The parse of a text depends only on its characters, never on values: for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recording a tape while the parser runs a text, and the passes that tidy
 // the recorded operations before they are replayed.
 #include "expr/tape_recorder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Records a tape while the parser runs a composed text for real: the
 // observer of the parser that follows where each stack value comes from.
 // Internal to the engine; the function evaluator uses recordRun (tape.h).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replaying a tape: one abscissa at a time through its operations' code,
 // or up to Tape::kLanes of them together, operation by operation.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the engine's arithmetic at full speed after toolkit code.
 //
 // Qt's painting runs 256-bit vector instructions and may return with the

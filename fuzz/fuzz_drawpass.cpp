@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: one whole draw pass and one probe pass into a null
 // canvas of 640 x 480, over function and graph data taken from the input.
 // The input is text, one value a line: the function data's y, a to e, x1,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: any bytes as a lesson file. A text that reads must save
 // to a text that reads back to the same lesson and saves the same again, and
 // the records it sets must give back the same lesson; one that does not read

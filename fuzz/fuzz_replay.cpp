@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer target: the function evaluator's replayed tapes against parsing
 // every composed text. The input chooses function and parameter lines from
 // the grammar (valid and not), edits between evaluations, a symbol table

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Axes, ticks and labels. Ticks and labels are laid out in tick units: the
 // world window is [0, intervals along x] × [0, intervals along y] while they
 // are drawn, so that tick i lies at world coordinate i.

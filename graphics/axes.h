@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph decoration: world window, axes, major and minor ticks on the
 // bottom and left edges, tick labels, axis labels and title.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small drawing interface through which all graphics reach a device.
 // Its rules are those the pictures were laid out for: integer device units,
 // origin top-left, y downwards; a line leaves out its end point, so that a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Graph frame: font scaling, frame placement, world window, mapping between
 // world and device coordinates, text cursor.
 #include "graphics/graph_frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The graph frame: the one drawing record of the plot. It holds the device,
 // the drawing tools, the text cursor, the current frame (a rectangle of the
 // device given in percentages) and the world window mapped onto it, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A canvas that keeps nothing of what is drawn on it, only counts it, with
 // the recording canvas's fixed font metrics: a pass lays its page out exactly
 // as on a RecordingCanvas, in memory that does not grow with what it draws.

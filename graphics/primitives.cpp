@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing primitives of the graph frame: pen and brush selection under the
 // colour rule, panels, borders, lines and the curve in world coordinates,
 // aligned text.

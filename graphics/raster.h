@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixels of aliased lines one unit wide, worked out without a device:
 // which pixels a line covers within a device's bounds, as strips of one row
 // or one column that the device fills in the pen colour.

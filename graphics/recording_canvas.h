@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A canvas that draws nothing and records every call in device coordinates,
 // with fixed font metrics, so that tests can check drawings to the unit.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one kind of window the menu commands open: the data boxes and the plot
 // windows. Each is a top-level window owned by the main window (it stays
 // above it, is minimised with it and goes with it; on X11 it is transient for

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A sizing border for a child control: the user drags the control's right or
 // bottom edge (or the corner between them) to make it wider or taller.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A widget whose client area is a backing image, lent to the graphics as a
 // canvas. What is drawn stays in the image and is copied to the screen
 // whenever the widget is painted, so an uncovered window shows its last

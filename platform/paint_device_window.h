@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A window whose client area is a paint device of a fixed size (an image, an
 // SVG or PDF writer): the plot procedure draws on it as on a plot window.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drawing canvas over a QPainter, on any paint device: a window's backing
 // image, an image file, a PDF or a printer. Lines and rectangles are drawn
 // aliased in the exact pen colour, with the device-context conventions of the

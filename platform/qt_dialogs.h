@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message boxes on Qt: modal QMessageBox windows owned by one widget.
 #pragma once
 

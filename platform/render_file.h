@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One screen draw pass onto a white surface of a given size, written to an
 // image file (PNG), an SVG drawing or a one-page PDF.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // f on an interval as Chebyshev pieces (plot/chebyshev.h), sampled through
 // its FunctionEvaluator, and what they tell: the largest |f'|, |f''| and
 // |f''''| with where each is reached, and the zeros, extrema and inflection

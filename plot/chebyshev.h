@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chebyshev series of a smooth function, built the way chebfun builds them:
 // values at Chebyshev points, their coefficients by a fast cosine transform,
 // more points until the coefficients fall to rounding level. A series is

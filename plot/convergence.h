@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence study: the six sums of a draw pass for n = n0, 2n0, 4n0, …
 // against a reference value more accurate than Exact, with each rule's error
 // and its observed order. Every row evaluates f exactly as a draw pass at its

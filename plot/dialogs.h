@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message boxes the program shows, behind a narrow interface: the print
 // command asks its questions through it, and tests answer them from a script.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fitting the graph window to the lesson: an x window over the integration
 // interval and a y window over the values of f on the curve, each with round
 // edges and a round step between its major ticks, so that every tick label

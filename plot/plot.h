@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot procedure: a draw pass (graph, curve, step rectangles, data and
 // function panels) or a probe pass (x, Y, f, f' and f" under the pointer),
 // on the frame's window or on a printer. A pass takes what it needs from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing: the print command's questions and pass, the print job, and the
 // switch of a frame between its window and the printer.
 #include "plot/print.h"

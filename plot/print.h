@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing one page: the print service and printer device a print job goes
 // through, the print command's questions, the job itself, and the operations
 // that switch a frame to the printer and back.

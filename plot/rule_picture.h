@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture of one rule: its rectangles, trapezoids or parabolas, drawn
 // into the graph as the sums hand them over (plot/sums.h), each area
 // between the axis and a shape's top filled and hatched by its side of the

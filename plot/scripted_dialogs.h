@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Dialogs for tests: records every box shown and answers the questions from
 // a script, No once the script is used up.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The six approximations of the integral of f over [x1, x2] with n steps:
 // upper, lower, trapezoidal, midpoint and Simpson sums and a Gauss-Legendre
 // reference value, each in its fixed order of evaluation (a failed

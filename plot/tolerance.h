@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The n that guarantees a tolerance. For the left, right, trapezoid,
 // midpoint and Simpson sums: the constant K of each rule's error bound (the
 // largest |f'|, |f''| or |f''''| on [x1, x2], from plot/analysis.h), the

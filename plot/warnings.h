@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a pass says beside its picture when the data do not read as they
 // look: numbers that are not read whole, values cut to their field, and a
 // result taken from another variable than the one the function line assigns.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing a file so that it is either replaced whole or left as it was.
 //
 // A regular file (or none yet) gets its new content in a temporary file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Command-line entry: the options through which users (and tests) check how
 // Tavex reads a formula and what it computes, without opening a window.
 #pragma once

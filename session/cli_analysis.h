@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tavex --tolerance EPS [EDIT...]` and `tavex --find [EDIT...]`: the n
 // that guarantees a tolerance for each rule, and the zeros, extrema and
 // inflection points of f on [x1, x2], on standard output.

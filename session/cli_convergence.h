@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tavex --convergence [--upto N] [EDIT...]`: the convergence table of the
 // edited data on standard output, tab-separated, with its header line.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The --lesson, --fdata and --gdata edits of the command line, shared by its
 // options: checked first, then written into the records as if typed.
 #pragma once

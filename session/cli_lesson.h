@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --save-lesson FILE: the records, after --lesson and the edits, written as a
 // lesson file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a data box does with its record, whatever shows it: the record's lines
 // as rows, the row the edit field writes back to, and accepting every row
 // into the record through acceptLine (on "u" and when the box closes).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text of the "&Help" command and the caption of its message box.
 #pragma once
 

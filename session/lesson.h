@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lessons: the function data and graph data written down in a text file that
 // a person can also write by hand, so that a class can be prepared ahead.
 //

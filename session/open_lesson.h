@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lesson the program has open, the same for every front end: opening a
 // lesson file or an example into the records, and saving the records to it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar's text after a draw pass: empty when f was evaluated
 // everywhere, else where and why its first evaluation failed.
 #pragma once

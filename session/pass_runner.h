@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the passes of a front end one at a time, with the front end answering
 // while a long one runs: the pass stays on the thread of the front end's
 // event loop and hands that loop a turn every 25 ms; after 0.3 s of the pass

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line a plot window shows below its picture after a pass: the rule
 // whose picture it shows with its value, where the pass was cancelled, the
 // first evaluation of f that failed (with its x and how many failed), and the

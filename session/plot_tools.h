@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The teaching tools around a plot, as every front end offers them: n at a
 // keystroke, Fit Graph, the readouts as text, the convergence study as a
 // pass. What the program writes into the records goes through acceptLine,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe of a plot window moved by keys, as every front end offers it:
 // a device unit left or right (ten with Shift), to x1 or x2, and to the next
 // zero, extremum or inflection point of f to the right of the probe (to the

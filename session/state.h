@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's state that is not a window, shared by every front end: the
 // one expression engine (its variables persist for the whole run), the two
 // records (functionData and graphData, data/records.h) and what the last

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The parser tables' generator in a cross build (emscripten): it runs on the
 # build machine, so it is the one TAVEX_HOST_LALRGEN names or one built here
 # with the build machine's compiler, TAVEX_HOST_CXX. It stands in for the

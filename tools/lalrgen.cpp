@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time generator of the expression parser's LALR(1) tables.
 //
 // The grammar works on character classes (plus the two-character operators

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contents of the convergence window: the limit field and the buttons
 // Recompute, Copy and "Save CSV...", the Reference with its accuracy, what
 // was done instead of what was asked, the table, and beside it a log-log

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A data box: a small window listing one record's lines, with an edit field
 // above the list that writes every change straight back into the row last
 // double-clicked, and a button "u" that accepts all rows into the record.

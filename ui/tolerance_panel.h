@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tolerance part of the convergence window: a field for a tolerance,
 // "Find n", and a small table with a row per rule: its bound's K, the x
 // where it is reached, the n by the bound and the n observed (a

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the site together in SITE: the page's files, the program (MODULE.js
 # and .wasm), the icon, the font with its licence, the help's "Writing f(x)"
 # from the README, and the service worker with the list of every file and a

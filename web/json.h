@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the messages the page reads: JSON objects of numbers, texts and
 // arrays. The program's texts are 8-bit Latin-1; each byte becomes the
 // character of the same code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "web/lesson_link.h"
 
 #include "session/lesson.h"

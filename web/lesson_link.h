@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lessons in links: a page address whose fragment is "#lesson=" and the
 // lesson file's text, percent-encoded (as the page's encodeURIComponent
 // writes it). Plain C++.

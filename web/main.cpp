@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program in the page's worker: the functions the worker's script calls
 // (tavex_start, tavex_input, tavex_run_token) and the page link through the
 // script's object tavexWorker (web/site/worker.js), which posts messages,

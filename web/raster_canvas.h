@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The canvas of the browser: a picture of 32-bit pixels in the byte order of
 // an HTML ImageData (red, green, blue, alpha), drawn with the same aliased
 // pixels the desktop's painter canvas gives a 32-bit image. Text is not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A canvas that writes an SVG drawing: "Save picture" as SVG. Rectangles
 // and fills are rectangles, lines are paths through the centres of their end
 // pixels, text is text in its filled cell, each cut to the clip rectangle.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browser page's plot and data boxes: the page's input taken as the
 // desktop's plot window and data boxes take theirs (through session/), and
 // what the passes produce told back to the page as messages. Plain C++: the

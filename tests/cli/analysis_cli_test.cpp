@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavex --tolerance and tavex --find: their lines, and what they say about
 // input they cannot take.
 #include <gtest/gtest.h>

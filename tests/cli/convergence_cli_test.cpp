@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavex --convergence: its rows are the readouts of --sums at each n, and it
 // says what it does with limits and data it cannot take as asked.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavex --eval: output lines, variables, exit status.
 #include <gtest/gtest.h>
 

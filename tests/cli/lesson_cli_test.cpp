@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --lesson in every mode and --save-lesson: a saved lesson gives back the
 // data it was saved from, and a lesson that does not read stops the run.
 #include <gtest/gtest.h>

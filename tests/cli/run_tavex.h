@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built tavex program in a process of its own, so that each run
 // starts from the defaults and an empty engine.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The evaluator's replayed tapes against composing and parsing every text:
 // after every evaluation both leave exactly the same observable state.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Language, values, statuses, messages and positions of the expression engine.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the 37-entry parse stack overflows.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hostile input: nothing may crash, overrun or hang.
 #include <gtest/gtest.h>
 

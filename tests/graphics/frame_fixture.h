@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A graph frame on a recording canvas, set up as the screen device set-up
 // leaves it: all tools made, the starting colour indices, a given size.
 #pragma once

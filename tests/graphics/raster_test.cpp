@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixels of aliased lines, without a device.
 #include "graphics/raster.h"
 

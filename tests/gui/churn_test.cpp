@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows opened, used and closed hundreds of times in random order: nothing
 // may crash, leak (under the sanitizers) or leave the globals inconsistent.
 #include <random>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence window: one window from the menu, rows equal to the sums,
 // Copy, Recompute after an edit, "Save CSV...", cancel and close while it
 // computes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data boxes: rows, the edit field's write-back, accepting, layout.
 #include <QFontDatabase>
 #include <QFontMetrics>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest main for the widget tests: one QApplication on the offscreen
 // platform for the whole run.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the widget tests: a fresh main window with scripted message
 // boxes and default records, and synthetic mouse input.
 #pragma once

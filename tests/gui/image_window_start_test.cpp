@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A new window's backing image has its client area's size, whatever the
 // window's memory held before: nothing the image is made from is read before
 // it has its value.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The backing image: canvases handed out and taken back, resizes while a
 // canvas is out, and the status bar text of a pass report.
 #include "session/pass_report.h"

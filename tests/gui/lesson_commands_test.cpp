@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "&Open Lesson...", "&Save Lesson...", "&Examples" and the lesson given at
 // start, and the menus' mnemonics.
 #include <QMenu>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A long pass in the desktop program: it can be cancelled, the program can be
 // left while it runs, and nothing else enters the engine or the frame
 // meanwhile. The plot window's status line tells how the last pass went.

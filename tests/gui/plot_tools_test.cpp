@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The teaching tools: n at a keystroke in the live plot window, "&Fit Graph",
 // "Save &Picture...", "Copy &Picture" and "Copy &Readouts".
 #include <QClipboard>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Plot windows: only the newest draws; the probe before a click, after a
 // resize and at the panel's edges; the status bar after each draw pass.
 #include <QLabel>

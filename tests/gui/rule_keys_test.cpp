@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "R&ule" and the keys of the live plot window: the rule's picture drawn
 // again with the same readouts, the status line naming the rule and its
 // value; the probe moved by the arrows, Home and End, and to the points

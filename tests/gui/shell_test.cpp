@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window, its menu, the help box, child windows and the way out.
 #include <QMenu>
 #include <QMenuBar>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tolerance part of the convergence window: "Find n" fills the rule
 // table, the main table shows each rule's bound under its error, and a
 // tolerance that cannot be used is said, not searched for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks a screenshot of the convergence window of the default data: below
 // its legend, the plot on the right has lines in each rule's colour and the
 // grey slopes; the table on the left has numbers.

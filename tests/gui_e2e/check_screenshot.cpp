@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks a screenshot of a drawn plot window: the fills of the four panels
 // and the red curve, at places given in percent of the window's client area.
 // usage: check_screenshot SHOT.png LEFT TOP WIDTH HEIGHT

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the real tavex on the X display it is given (under xvfb-run), opens
 # "Plot" -> "Convergence" with the default data, takes a screenshot once the
 # table is computed and checks its plot and table, then leaves through "E&xit".

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the real tavex on the X display it is given (under xvfb-run): opens both
 # data boxes and a plot window from the menu (each transient for the main
 # window's group), clicks the plot window to draw,

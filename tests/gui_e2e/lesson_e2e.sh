@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the real tavex with a lesson file on the X display it is given (under
 # xvfb-run): the main window opens titled with the lesson's name, and "Data"
 # -> "Save Lesson..." (Alt+D, S) writes the lesson back without asking; then a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The child windows under a real window manager (openbox on Xvfb), which
 // answers resizes late and frames, stacks and iconifies windows itself: the
 // status line coming and going, maximised and user-sized windows, minimising

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the X server and the window manager say about the test's windows,
 // and requests to the window manager as a user's actions make them.
 #pragma once

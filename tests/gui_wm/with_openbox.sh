@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a program on the X display it is given (under xvfb-run) with openbox
 # managing the windows: starts openbox, waits until it manages the screen,
 # runs the program and stops openbox again. Exits with the program's status.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // GoogleTest main for the window tests under a window manager: one
 // QApplication on the X display (xcb) for the whole run.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole draw pass with many steps gives the same pixels whether its lines
 // are written straight into a 32-bit image or filled through the painter.
 #include <gtest/gtest.h>

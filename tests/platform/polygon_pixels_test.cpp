@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A filled polygon gives the same pixels on the desktop's painter canvas and
 // on the browser's raster canvas: the shapes a rule's picture fills.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The QPainter canvas, drawn into images and checked pixel by pixel.
 #include "platform/qpainter_canvas.h"
 

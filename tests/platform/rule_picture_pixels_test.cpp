@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each rule's picture in pixels: sin(x) on [0, 6], with areas above and
 // below the axis, on the screen and on a black-and-white page. With
 // TAVEX_PICTURES_DIR set, the pictures are also written there as PNG files

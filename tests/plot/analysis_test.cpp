@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Chebyshev fit of f and what it tells: derivative maxima against known
 // derivatives, zeros, extrema and inflection points against known answers,
 // and what it says where f cannot be resolved.

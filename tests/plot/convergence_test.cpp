@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence study: rows equal to draw passes, the reference value and
 // its statements, the plan of rows, the errors and orders, cancelling.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the plot tests: record edits and evaluators that log or
 // fake their evaluations.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe's formulas and the order of its three evaluations.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The n for a tolerance: the textbook n of each bound, the observed n as
 // the smallest whose draw pass is within the tolerance, and what the study
 // says when it cannot give one.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The plot procedure's draw and probe passes, recorded in device units.
 #include <gtest/gtest.h>
 

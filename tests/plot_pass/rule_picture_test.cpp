@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture of each rule: the same evaluations and readouts as the
 // default pass, the areas above and below the axis told apart, the curve
 // over the shapes, and as many drawing calls for any n.

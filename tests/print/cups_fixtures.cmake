@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Where the private CUPS schedulers of the print tests live (tests/print/cups_sandbox.sh).
 #
 #   TAVEX_CUPS_SANDBOX    the script

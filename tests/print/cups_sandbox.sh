@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A private CUPS scheduler for the print tests.
 #
 #   cups_sandbox.sh start DIR        cupsd with a cups-pdf queue TavexPDF, the default

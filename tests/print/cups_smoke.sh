@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Smoke tests of the private CUPS schedulers (tests/print/cups_sandbox.sh), run by CTest
 # inside the fixtures, with TAVEX_CUPS_DIR, TAVEX_CUPS_SANDBOX and CUPS_SERVER set:
 #   cups_smoke.sh sandbox PROBE   TavexPDF is the default for lpstat and for Qt; a page

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Printing through the real print service: a private CUPS scheduler with a
 // cups-pdf queue as the default printer. The pages come back as PDF files,
 // which are rasterised and looked at.

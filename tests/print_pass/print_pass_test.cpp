@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print pass: the two questions, the paper layout, colour or black and
 // white, one page, and what the user is told — against a fake print service.
 #include <gtest/gtest.h>

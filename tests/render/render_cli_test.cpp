@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tavex --render: the picture of one screen draw pass in a file.
 #include <gtest/gtest.h>
 

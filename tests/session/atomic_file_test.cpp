@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // AtomicFile: a file replaced whole or left as it was, devices and pipes
 // written directly, and no temporary file left behind.
 

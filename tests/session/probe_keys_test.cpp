@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The probe moved by keys: by device units within the frame, and to the
 // next zero, extremum or inflection point, with what the status line says.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a draw pass with a rule's picture tells: the rule and its value at
 // the start of the status line, or why it has none; the left and right
 // sums in Copy Readouts.

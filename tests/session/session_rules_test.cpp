@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules the front ends share: passes one at a time with cancel and
 // put-off actions, and the data box's edit model.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Many passes in one process through the front ends' layer: memory stays
 // flat once the first hundred have run.
 #include <gtest/gtest.h>

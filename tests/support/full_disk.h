@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full disks for tests. Writers that fail there must leave no trace.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Everything a run of the function evaluator leaves behind that the rest of
 // the program can see, as one text: differential tests and the fuzzer
 // compare the parse path with the replayed tapes through it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The process's resident memory, for soak tests, and whether a sanitizer
 // (whose quarantine holds freed memory) makes it meaningless.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the browser tests share: Debian's Chromium driven by playwright-core,
 // a fresh profile each launch, the site's address (tools/test-web serves
 // it), and the native tavex to compare with.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lessons on the page: an example from the list, a shared link opened in a
 // new page, an uploaded file and a downloaded one, against the native
 // program's readouts and lesson files; hostile links and files.

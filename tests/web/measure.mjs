@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Figures of the site in Chromium, each with its native peer measured in the
 // same run: the first readouts after loading, a default draw pass and a
 // probe pass (their time in the worker), a pass with n = 10^6 against

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page against the native program: the readouts against tavex --sums
 // for the cases of the sums tests, the probe against tavex --probe, and the
 // picture's lines and rectangles against tavex --render, pixel for pixel,

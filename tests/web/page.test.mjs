@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page in Chromium: loading, the data boxes, a click, the probe, the n
 // keys, the tools and a long pass cancelled; screenshots at a desktop's and
 // a phone's width.

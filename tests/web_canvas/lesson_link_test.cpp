@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lessons in links: the fragment's percent-encoding undone, broken
 // encodings and over-long fragments refused.
 #include "web/lesson_link.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The browser's canvases: the raster canvas keeps the canvas interface's
 // rules, and its column memory changes no pixel; the page's messages escape
 // what they carry.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page: its elements and events. The program (web/, compiled) runs in a
 // worker; this script hands it the page's input and shows what it tells:
 // the picture's pixels and texts, the data boxes' rows, the status line, the

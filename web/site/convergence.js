@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The convergence dialog: the table the program computes (its cells as the
 // program writes them), with Copy (tab-separated) and Save CSV.
 'use strict';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page's font, for the worker that measures text and for the page that
 // draws it. The program asks for "Times New Roman", which the desktop's font
 // system gives as Liberation Serif; the site carries that face (TavexSerif)

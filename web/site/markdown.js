@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help's "Writing f(x)" section comes from the README; this turns its
 // plain Markdown (headings, paragraphs, lists, tables, code) into elements.
 'use strict';

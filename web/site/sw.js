@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keeps the site for offline use: every file of this version of the site is
 // cached when the service worker installs and served from the cache, with
 // the headers that isolate the page (so that it may share memory with its

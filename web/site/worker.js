@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program runs here, off the page's thread: tavex-web.js (the C++
 // sources compiled with emscripten). This script links it to the page: it
 // measures text with the page's font, posts what the program tells the page,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What Qt's print support sees of the CUPS server named by CUPS_SERVER, for
 // tests/print/cups_smoke.sh:
 //   cups_probe default     the default printer's name; exit 3 when there is none
