@@ -74,14 +74,11 @@ void QPainterCanvas::setUp() {
 void QPainterCanvas::setDirectPixels(bool on) { pixels_ = on ? imagePixels_ : nullptr; }
 
 std::string QPainterCanvas::resolvedFamily(FontHandle font) const {
-  auto it = fonts_.find(font.id);
-  const QFont& f = it != fonts_.end() ? it->second : deviceFont_;
-  return QFontInfo(f).family().toStdString();
+  return QFontInfo(fonts_.find(font, deviceFont_)).family().toStdString();
 }
 
 const QFont& QPainterCanvas::currentFont() const {
-  auto it = fonts_.find(selectedFont_.id);
-  return it != fonts_.end() ? it->second : deviceFont_;
+  return fonts_.selected(deviceFont_);
 }
 
 void QPainterCanvas::selectPen(const Pen& pen) {
@@ -316,23 +313,12 @@ FontHandle QPainterCanvas::createFont(const FontDescription& description) {
       font.setStretch(static_cast<int>(std::clamp(stretch, 1L, 4000L)));
     }
   }
-  const FontHandle handle{nextFontId_++};
-  fonts_.emplace(handle.id, font);
-  return handle;
+  return fonts_.add(font);
 }
 
-FontHandle QPainterCanvas::selectFont(FontHandle font) {
-  const FontHandle previous = selectedFont_;
-  selectedFont_ = fonts_.count(font.id) != 0 ? font : FontHandle{};
-  return previous;
-}
+FontHandle QPainterCanvas::selectFont(FontHandle font) { return fonts_.select(font); }
 
-void QPainterCanvas::deleteFont(FontHandle font) {
-  // Deleting the selected font is ignored: it stays in use until another is
-  // selected.
-  if (font == selectedFont_) return;
-  fonts_.erase(font.id);
-}
+void QPainterCanvas::deleteFont(FontHandle font) { fonts_.remove(font); }
 
 DeviceResolution QPainterCanvas::resolution() {
   const QPaintDevice* device = painter_->device();

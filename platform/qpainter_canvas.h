@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "graphics/canvas.h"
+#include "graphics/font_table.h"
 
 class QPaintDevice;
 
@@ -99,9 +100,7 @@ class QPainterCanvas : public Canvas {
   bool clipEmpty_ = false;  // clipped to an empty region: nothing shows
   std::optional<QRect> clipRect_;
   QPoint position_;
-  std::map<int, QFont> fonts_;
-  int nextFontId_ = 1;
-  FontHandle selectedFont_;
+  FontTable<QFont> fonts_;
   QFont deviceFont_;
 };
 

@@ -216,27 +216,15 @@ Size RasterCanvas::textExtent(std::string_view text) {
 TextMetrics RasterCanvas::textMetrics() { return measure_.metrics(currentFont()); }
 
 FontHandle RasterCanvas::createFont(const FontDescription& description) {
-  const FontHandle handle{nextFontId_++};
-  fonts_.emplace(handle.id, description);
-  return handle;
+  return fonts_.add(description);
 }
 
-FontHandle RasterCanvas::selectFont(FontHandle font) {
-  const FontHandle previous = selectedFont_;
-  selectedFont_ = fonts_.count(font.id) != 0 ? font : FontHandle{};
-  return previous;
-}
+FontHandle RasterCanvas::selectFont(FontHandle font) { return fonts_.select(font); }
 
-void RasterCanvas::deleteFont(FontHandle font) {
-  // Deleting the selected font is ignored: it stays in use until another is
-  // selected.
-  if (font == selectedFont_) return;
-  fonts_.erase(font.id);
-}
+void RasterCanvas::deleteFont(FontHandle font) { fonts_.remove(font); }
 
 const FontDescription& RasterCanvas::currentFont() const {
-  auto it = fonts_.find(selectedFont_.id);
-  return it != fonts_.end() ? it->second : deviceFont_;
+  return fonts_.selected(deviceFont_);
 }
 
 DeviceResolution RasterCanvas::resolution() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "graphics/canvas.h"
+#include "graphics/font_table.h"
 
 namespace tavex {
 
@@ -103,9 +104,7 @@ class RasterCanvas : public Canvas {
   bool clipped_ = false;
   Rect clip_;
   int x_ = 0, y_ = 0;  // the current position
-  std::map<int, FontDescription> fonts_;
-  int nextFontId_ = 1;
-  FontHandle selectedFont_;
+  FontTable<FontDescription> fonts_;
   FontDescription deviceFont_;
   // What the last run of one colour down each column left there (rows lo
   // to hi), and which of those rows (touchedLo to touchedHi) other strokes

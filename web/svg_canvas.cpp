@@ -163,25 +163,15 @@ Size SvgCanvas::textExtent(std::string_view text) {
 TextMetrics SvgCanvas::textMetrics() { return measure_.metrics(currentFont()); }
 
 FontHandle SvgCanvas::createFont(const FontDescription& description) {
-  const FontHandle handle{nextFontId_++};
-  fonts_.emplace(handle.id, description);
-  return handle;
+  return fonts_.add(description);
 }
 
-FontHandle SvgCanvas::selectFont(FontHandle font) {
-  const FontHandle previous = selectedFont_;
-  selectedFont_ = fonts_.count(font.id) != 0 ? font : FontHandle{};
-  return previous;
-}
+FontHandle SvgCanvas::selectFont(FontHandle font) { return fonts_.select(font); }
 
-void SvgCanvas::deleteFont(FontHandle font) {
-  if (font == selectedFont_) return;
-  fonts_.erase(font.id);
-}
+void SvgCanvas::deleteFont(FontHandle font) { fonts_.remove(font); }
 
 const FontDescription& SvgCanvas::currentFont() const {
-  auto it = fonts_.find(selectedFont_.id);
-  return it != fonts_.end() ? it->second : deviceFont_;
+  return fonts_.selected(deviceFont_);
 }
 
 DeviceResolution SvgCanvas::resolution() {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "graphics/canvas.h"
+#include "graphics/font_table.h"
 #include "web/raster_canvas.h"
 
 namespace tavex {
@@ -57,9 +58,7 @@ class SvgCanvas : public Canvas {
   int clipId_ = 0;  // the clipPath of the clip rectangle (0: none)
   int clips_ = 0;
   int x_ = 0, y_ = 0;
-  std::map<int, FontDescription> fonts_;
-  int nextFontId_ = 1;
-  FontHandle selectedFont_;
+  FontTable<FontDescription> fonts_;
   FontDescription deviceFont_;
 };
 
