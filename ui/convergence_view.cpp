@@ -19,6 +19,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/qpainter_canvas.h"
 #include "session/atomic_file.h"
 #include "ui/tolerance_panel.h"
 
@@ -27,9 +28,6 @@ namespace tavex {
 namespace {
 
 QColor colourOf(Rgb c) { return QColor(c.red, c.green, c.blue); }
-
-// "1e-7" for the decade 10^k.
-QString decadeLabel(int k) { return k == 0 ? QStringLiteral("1") : QStringLiteral("1e%1").arg(k); }
 
 // The series' columns in the table: its sum, and its error.
 constexpr int kSumColumn[kConvergenceSeries] = {1, 2, 3, 4, 5, 6, 7, 8};
@@ -61,218 +59,22 @@ ConvergenceErrorPlot::ConvergenceErrorPlot(QWidget* parent) : QWidget(parent) {
   setMinimumSize(240, 200);
 }
 
-void ConvergenceErrorPlot::setErrors(const std::vector<ConvergenceRow>& rows, bool haveReference,
-                                     double value, double accuracy) {
-  ns_.clear();
-  for (auto& series : errors_) series.clear();
-  haveReference_ = haveReference;
-  accuracy_ = haveReference ? accuracy : 0.0;
-  for (const ConvergenceRow& row : rows) {
-    ns_.push_back(row.n);
-    const RiemannSums& s = row.sums;
-    const double sums[kConvergenceSeries] = {s.SumU, s.SumL, s.SumT,     s.SumM,
-                                             s.SumS, s.SumLeft, s.SumRight, s.Exact};
-    for (int k = 0; k < kConvergenceSeries; ++k) {
-      const double e = std::fabs(sums[k] - value);
-      const bool shown = haveReference && (k != 4 || s.simpsonShown) && std::isfinite(e) && e > 0;
-      errors_[k].push_back(shown ? e : NAN);
-    }
-  }
+void ConvergenceErrorPlot::setErrors(const std::vector<ConvergenceRow>& rows,
+                                     const ReferenceValue& reference) {
+  errors_ = convergenceErrors(rows, reference);
   update();
 }
 
-namespace {
-
-// The legend along the top, in as many lines as it needs: a short line with
-// a mark in each colour, and the rule's name. Gives the top of its last line.
-int drawLegend(QPainter& p, const QFontMetrics& metrics, int width) {
-  const int line = metrics.height();
-  p.setPen(Qt::black);
-  const QString title = QStringLiteral("|error|:");
-  p.drawText(4, 4 + metrics.ascent(), title);
-  int x = 12 + metrics.horizontalAdvance(title);
-  int legendY = 4;
-  for (const ConvergenceSeries& series : convergenceSeries) {
-    const QString name = QString::fromLatin1(series.name);
-    const int entry = 30 + metrics.horizontalAdvance(name);
-    if (x + entry > width - 4 && x > 40) {
-      x = 12 + metrics.horizontalAdvance(title);
-      legendY += line + 2;
-    }
-    const int middle = legendY + line / 2;
-    p.setPen(QPen(colourOf(series.colour), 2));
-    p.drawLine(x, middle, x + 18, middle);
-    p.fillRect(x + 7, middle - 2, 5, 5, colourOf(series.colour));
-    p.setPen(Qt::black);
-    p.drawText(x + 22, legendY + metrics.ascent(), name);
-    x += entry;
-  }
-  return legendY;
-}
-
-// The plot's frame and its logarithmic scales: log2 n across, log10 |error|
-// up, the decades ylo to yhi.
-struct ErrorAxes {
-  int left, right, top, bottom;
-  double xlo, xhi, pad, ylo, yhi;
-
-  int x(double log2n) const {
-    return left + static_cast<int>(std::lround((log2n - xlo + pad) / (xhi - xlo + 2 * pad) * (right - left)));
-  }
-  int y(double log10e) const {
-    return bottom - static_cast<int>(std::lround((log10e - ylo) / (yhi - ylo) * (bottom - top)));
-  }
-};
-
-// Whole decades from the smallest error (or the accuracy, when below it) up
-// to the largest, at most 18 of them; n from the first row to the last.
-void setScales(ErrorAxes& axes, double ylo, double yhi, double accuracy, const std::vector<double>& ns) {
-  if (accuracy > 0) ylo = std::min(ylo, std::log10(accuracy));
-  ylo = std::floor(ylo);
-  yhi = std::ceil(yhi);
-  if (yhi <= ylo) yhi = ylo + 1;
-  axes.ylo = std::max(ylo, yhi - 18);
-  axes.yhi = yhi;
-  axes.xlo = std::log2(ns.front());
-  axes.xhi = std::log2(ns.back());
-  if (axes.xhi <= axes.xlo) {
-    axes.xlo -= 1;
-    axes.xhi += 1;
-  }
-  axes.pad = 0.04 * (axes.xhi - axes.xlo);
-}
-
-// Decades across, labelled at the left (every one while there is room).
-void drawDecades(QPainter& p, const QFontMetrics& metrics, const ErrorAxes& a) {
-  const int decades = static_cast<int>(a.yhi - a.ylo);
-  const int every = std::max(1, (decades * metrics.height() * 3 / 2) / std::max(1, a.bottom - a.top) + 1);
-  for (int k = static_cast<int>(a.ylo); k <= static_cast<int>(a.yhi); ++k) {
-    const int y = a.y(k);
-    p.setPen(QColor(230, 230, 230));
-    if (y > a.top && y < a.bottom) p.drawLine(a.left + 1, y, a.right - 1, y);
-    if ((k - static_cast<int>(a.ylo)) % every != 0) continue;
-    p.setPen(Qt::black);
-    const QString label = decadeLabel(k);
-    p.drawText(a.left - 6 - metrics.horizontalAdvance(label), y + metrics.ascent() / 2, label);
-  }
-}
-
-// Each row's n along the bottom, as far as the labels do not collide, and
-// the axis's name under them.
-void drawCounts(QPainter& p, const QFontMetrics& metrics, const ErrorAxes& a,
-                const std::vector<double>& ns, int width) {
-  int labelsEnd = INT_MIN;
-  for (double n : ns) {
-    const int xn = a.x(std::log2(n));
-    p.setPen(QColor(230, 230, 230));
-    p.drawLine(xn, a.top + 1, xn, a.bottom - 1);
-    const QString label = QString::number(static_cast<long long>(n));
-    const int w = metrics.horizontalAdvance(label);
-    if (xn - w / 2 < labelsEnd + 6 || xn + w / 2 > width) continue;
-    p.setPen(Qt::black);
-    p.drawText(xn - w / 2, a.bottom + 4 + metrics.ascent(), label);
-    labelsEnd = xn + w - w / 2;
-  }
-  p.setPen(Qt::black);
-  p.drawText((a.left + a.right) / 2 - metrics.horizontalAdvance(QStringLiteral("n")) / 2,
-             a.bottom + 6 + metrics.height() + metrics.ascent(), QStringLiteral("n"));
-}
-
-// Where the errors reach the Reference's own accuracy.
-void drawAccuracy(QPainter& p, const ErrorAxes& a, double accuracy) {
-  if (!(accuracy > 0)) return;
-  const int y = a.y(std::log10(accuracy));
-  p.setPen(QPen(colourOf(kSlopeColour), 1, Qt::DotLine));
-  p.drawLine(a.left, y, a.right, y);
-  p.drawText(a.left + 4, y - 3, QStringLiteral("Reference accuracy"));
-}
-
-// Slopes 1, 2 and 4 from the top left: parallel to them, an error shrinks
-// as 1/n, 1/n^2 or 1/n^4.
-void drawSlopes(QPainter& p, const QFontMetrics& metrics, const ErrorAxes& a,
-                const std::vector<double>& ns) {
-  const double x0 = std::log2(ns.front());
-  for (int slope : {1, 2, 4}) {
-    double x1 = std::log2(ns.back());
-    if (x1 <= x0) x1 = x0 + 1;
-    const double drop = slope * std::log10(2.0);
-    x1 = std::min(x1, x0 + (a.yhi - a.ylo) / drop);
-    const QPoint from(a.x(x0), a.y(a.yhi)), to(a.x(x1), a.y(a.yhi - drop * (x1 - x0)));
-    p.setPen(QPen(colourOf(kSlopeColour), 1, Qt::DashLine));
-    p.drawLine(from, to);
-    const QString label = QStringLiteral("slope %1").arg(slope);
-    const int w = metrics.horizontalAdvance(label);
-    const int lx = std::min(to.x() + 4, a.right - 4 - w);
-    const int ly = std::min(to.y() - 4, a.bottom - 4);
-    p.setPen(QColor(96, 96, 96));
-    p.drawText(lx, ly, label);
-  }
-}
-
-// The rules' errors, one line each with a mark at every row; the last drawn
-// first, and SumL wider than SumU, so that SumU's line on top of an equal
-// SumL leaves both colours to be seen.
-void drawSeries(QPainter& p, const ErrorAxes& a, const std::vector<double>& ns,
-                const std::vector<double> (&errors)[kConvergenceSeries]) {
-  for (int k = kConvergenceSeries - 1; k >= 0; --k) {
-    const QColor colour = colourOf(convergenceSeries[k].colour);
-    const int mark = k == 1 ? 4 : 2;
-    p.setPen(QPen(colour, k == 1 ? 5 : 2));
-    QPoint previous;
-    bool havePrevious = false;
-    for (size_t i = 0; i < ns.size(); ++i) {
-      const double e = errors[k][i];
-      if (std::isnan(e)) {
-        havePrevious = false;
-        continue;
-      }
-      const QPoint at(a.x(std::log2(ns[i])), a.y(std::log10(e)));
-      if (havePrevious) p.drawLine(previous, at);
-      p.fillRect(at.x() - mark, at.y() - mark, 2 * mark + 1, 2 * mark + 1, colour);
-      previous = at;
-      havePrevious = true;
-    }
-  }
-}
-
-}  // namespace
-
 void ConvergenceErrorPlot::paintEvent(QPaintEvent*) {
-  QPainter p(this);
-  p.setRenderHint(QPainter::Antialiasing, false);
-  const QFontMetrics metrics(font());
-  const int line = metrics.height();
-  const int legendY = drawLegend(p, metrics, width());
-  ErrorAxes axes{};
-  axes.left = metrics.horizontalAdvance(QStringLiteral("1e-300")) + 14;
-  axes.right = width() - 14;
-  axes.top = legendY + line + 2 + line / 2;
-  axes.bottom = height() - 2 * line - 10;
-
-  double ylo = INFINITY, yhi = -INFINITY;
-  for (const auto& series : errors_)
-    for (double e : series)
-      if (!std::isnan(e)) {
-        ylo = std::min(ylo, std::log10(e));
-        yhi = std::max(yhi, std::log10(e));
-      }
-  const QRect frame(axes.left, axes.top, axes.right - axes.left, axes.bottom - axes.top);
-  if (frame.width() < 40 || frame.height() < 40) return;
-  p.setPen(QColor(96, 96, 96));
-  p.drawRect(frame);
-  if (!haveReference_ || ns_.empty() || !std::isfinite(ylo)) {
-    p.drawText(frame, Qt::AlignCenter | Qt::TextWordWrap,
-               haveReference_ || ns_.empty() ? QStringLiteral("no errors to plot yet")
-                                             : QStringLiteral("no Reference: no errors to plot"));
-    return;
-  }
-  setScales(axes, ylo, yhi, accuracy_, ns_);
-  drawDecades(p, metrics, axes);
-  drawCounts(p, metrics, axes, ns_, width());
-  p.setClipRect(axes.left + 1, axes.top + 1, frame.width() - 1, frame.height() - 1);
-  drawAccuracy(p, axes, accuracy_);
-  drawSlopes(p, metrics, axes, ns_);
-  drawSeries(p, axes, ns_, errors_);
+  QPainter painter(this);
+  QPainterCanvas canvas(&painter);
+  FontDescription general;
+  general.height = -QFontInfo(font()).pixelSize();
+  general.faceName = font().family().toStdString();
+  const FontHandle handle = canvas.createFont(general);
+  canvas.selectFont(handle);
+  drawConvergencePlot(canvas, Rect{0, 0, width(), height()}, errors_);
+  canvas.deleteFont(handle);
 }
 
 namespace {
@@ -388,7 +190,7 @@ void ConvergenceView::showStudy(const ConvergenceStudy& study, bool running) {
   rows_ = rows;
   reference_ = reference;
   fillTable(running);
-  plot->setErrors(rows, reference.hasValue(), reference.value, reference.accuracy);
+  plot->setErrors(rows, reference);
 
   tabText_ = study.tableText('\t');
   csvText_ = study.tableText(',');

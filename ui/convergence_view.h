@@ -16,6 +16,7 @@
 #include "graphics/canvas.h"
 #include "graphics/graph_frame.h"
 #include "plot/convergence.h"
+#include "plot/convergence_plot.h"
 
 class QHBoxLayout;
 class QLabel;
@@ -27,40 +28,20 @@ namespace tavex {
 
 class TolerancePanel;
 
-// The colour of each series, from the plot's pens: SumU and SumL in the upper
-// (cyan) and lower (magenta) outlines' colours, SumT blue, SumM orange, SumS
-// dark green, SumLeft olive, SumRight purple, Exact dark red; the reference
-// slopes grey.
-struct ConvergenceSeries {
-  const char* name;
-  Rgb colour;
-};
-inline constexpr int kConvergenceSeries = 8;
-inline constexpr ConvergenceSeries convergenceSeries[kConvergenceSeries] = {
-    {"SumU", penPalette[12]},   {"SumL", penPalette[13]},    {"SumT", penPalette[9]},
-    {"SumM", penPalette[8]},    {"SumS", penPalette[2]},     {"SumLeft", penPalette[6]},
-    {"SumRight", penPalette[5]}, {"Exact", penPalette[3]},
-};
-inline constexpr Rgb kSlopeColour = penPalette[7];
-
 // |error| against n on logarithmic axes, one line per rule.
 class ConvergenceErrorPlot : public QWidget {
  public:
   explicit ConvergenceErrorPlot(QWidget* parent = nullptr);
   // The errors of the rows against value; accuracy is the reference's (0:
   // none). Without a reference there is nothing to plot.
-  void setErrors(const std::vector<ConvergenceRow>& rows, bool haveReference, double value,
-                 double accuracy);
+  void setErrors(const std::vector<ConvergenceRow>& rows, const ReferenceValue& reference);
   QSize sizeHint() const override { return {380, 360}; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
-  std::vector<double> ns_;
-  std::vector<double> errors_[kConvergenceSeries];  // NaN: no point
-  bool haveReference_ = false;
-  double accuracy_ = 0.0;
+  ConvergenceErrors errors_;
 };
 
 class ConvergenceView : public QWidget {

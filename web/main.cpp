@@ -147,7 +147,7 @@ EMSCRIPTEN_KEEPALIVE void tavex_input(int kind, int a, int b, double c, const ch
     case kEditRow: plot->editRow(a, text != nullptr ? text : ""); break;
     case kAcceptRows: plot->acceptRows(a); break;
     case kFitGraph: plot->fitGraph(); break;
-    case kConvergence: plot->convergence(static_cast<long long>(c)); break;
+    case kConvergence: plot->convergence(static_cast<long long>(c), a, b); break;
     case kCancel: plot->cancel(); break;
     case kSavePicture: plot->savePicture(); break;
     case kRestoreRows: plot->restoreRows(a); break;

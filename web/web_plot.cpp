@@ -8,6 +8,7 @@
 
 #include "data/records.h"
 #include "plot/convergence.h"
+#include "plot/convergence_plot.h"
 #include "session/help_text.h"
 #include "session/lesson.h"
 #include "session/open_lesson.h"
@@ -118,8 +119,21 @@ std::optional<SumRule> ruleOfKey(const std::string& name) {
   return {};
 }
 
+// The study's log-log plot as an SVG drawing of width x height CSS pixels,
+// in the page's sans-serif face.
+std::string convergencePlotSvg(const ConvergenceStudy& study, Size size, FontMeasure& measure) {
+  SvgCanvas canvas(size.width, size.height, 96, measure);
+  FontDescription font;
+  font.height = -12;
+  font.faceName = "sans-serif";
+  canvas.selectFont(canvas.createFont(font));
+  drawConvergencePlot(canvas, Rect{0, 0, size.width, size.height},
+                      convergenceErrors(study.rows(), study.reference()));
+  return canvas.svg();
+}
+
 std::string convergenceJson(const ConvergenceStudy& study, bool running,
-                            const std::string& summary) {
+                            const std::string& summary, const std::string& plot) {
   const std::vector<ConvergenceRow>& rows = study.rows();
   std::string table = "[";
   for (size_t i = 0; i < rows.size(); ++i) {
@@ -141,6 +155,7 @@ std::string convergenceJson(const ConvergenceStudy& study, bool running,
       .utf8Text("summary", summary)
       .text("tsv", study.tableText('\t'))
       .text("csv", study.tableText(','))
+      .text("plot", plot)
       .str();
 }
 
@@ -284,14 +299,18 @@ void WebPlot::fitGraph() {
   });
 }
 
-void WebPlot::convergence(long long limit) {
-  whenNoPass([this, limit] {
+void WebPlot::convergence(long long limit, int plotWidth, int plotHeight) {
+  const Size size{std::clamp(plotWidth, 120, 2000), std::clamp(plotHeight, 100, 2000)};
+  whenNoPass([this, limit, size] {
     ConvergenceStudy study(functionData, graphData, limit);
     Progress progress(*this);
-    page_.post(convergenceJson(study, true, ""));
-    const std::string summary = runConvergenceStudy(
-        study, programContext(), &progress, [&] { page_.post(convergenceJson(study, true, "")); });
-    page_.post(convergenceJson(study, false, summary));
+    auto show = [&](bool running, const std::string& summary) {
+      page_.post(convergenceJson(study, running, summary, convergencePlotSvg(study, size, page_)));
+    };
+    show(true, "");
+    const std::string summary =
+        runConvergenceStudy(study, programContext(), &progress, [&] { show(true, ""); });
+    show(false, summary);
   });
 }
 

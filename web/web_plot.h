@@ -86,7 +86,9 @@ class WebPlot : private PassHost {
   void editRow(int box, const std::string& text);
   void acceptRows(int box);
   void fitGraph();
-  void convergence(long long limit);
+  // The study up to limit (0: the default rows), its plot drawn at the
+  // page's size for it (CSS pixels).
+  void convergence(long long limit, int plotWidth, int plotHeight);
   void cancel();
   // A draw pass into an SVG drawing of the picture's size, for the page to
   // save (as "Save Picture..." draws into a file).

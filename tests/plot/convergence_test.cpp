@@ -10,6 +10,7 @@
 
 #include "graphics/recording_canvas.h"
 #include "plot/convergence.h"
+#include "plot/convergence_plot.h"
 #include "plot/plot.h"
 #include "tests/plot/plot_test_support.h"
 
@@ -228,6 +229,38 @@ TEST_F(Convergence, CancelKeepsTheRowsDone) {
     EXPECT_EQ(s.notes().back(), after == 0 ? "cancelled while computing the Reference"
                                            : "cancelled at n = 48: the rows before it are complete");
   }
+}
+
+// The log-log plot stays inside its area; SumT's line of x*x falls to the
+// right, the first mark at the top decade; without a Reference it says so.
+TEST_F(Convergence, ErrorPlotDrawsInsideItsAreaAndFalls) {
+  setFunctionData({{"y", "x*x"}, {"x1", "0"}, {"x2", "1"}, {"n", "4"}});
+  const ConvergenceStudy s = study(64);
+  const Rect area{100, 50, 500, 410};
+  RecordingCanvas canvas;
+  drawConvergencePlot(canvas, area, convergenceErrors(s.rows(), s.reference()));
+  std::vector<Point> trapezoid;
+  for (const CanvasCall& call : canvas.calls()) {
+    if (call.kind == CallKind::LineTo) {
+      EXPECT_TRUE(call.x >= area.left && call.x < area.right && call.y >= area.top &&
+                  call.y < area.bottom) << call.x << "," << call.y;
+      if (call.pen.colour == convergenceSeries[2].colour && call.fromX != call.x - 18)
+        trapezoid.push_back({call.x, call.y});
+    }
+    if (call.kind == CallKind::TextOut) {
+      EXPECT_TRUE(area.left <= call.x && call.y >= area.top && call.y < area.bottom) << call.text;
+    }
+  }
+  ASSERT_EQ(trapezoid.size(), s.rows().size() - 1);
+  for (size_t i = 1; i < trapezoid.size(); ++i) {
+    EXPECT_GT(trapezoid[i].x, trapezoid[i - 1].x);
+    EXPECT_GT(trapezoid[i].y, trapezoid[i - 1].y);
+  }
+
+  RecordingCanvas none;
+  drawConvergencePlot(none, area, convergenceErrors(s.rows(), ReferenceValue{}));
+  const auto texts = none.callsOf(CallKind::TextOut);
+  EXPECT_EQ(texts.back().text, "no Reference: no errors to plot");
 }
 
 }  // namespace

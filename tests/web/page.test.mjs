@@ -122,6 +122,12 @@ test('Fit Graph, Help, Convergence and Save picture', async () => {
                              {timeout: 60000});
   assert.equal(await page.textContent('#convergence-table tbody tr:first-child td:first-child'), '12');
   assert.match(await page.textContent('#convergence-reference'), /^Reference = 5\.1646028130\d* \u00b1 /);
+  // The log-log plot, drawn by the program: each rule's colour and the slopes.
+  const plot = await page.innerHTML('#convergence-plot');
+  for (const colour of ['#00ffff', '#ff00ff', '#0000ff']) assert.ok(plot.includes(colour), colour);
+  assert.match(plot, />slope 2</);
+  fs.mkdirSync(shotDir, {recursive: true});
+  await page.screenshot({path: path.join(shotDir, 'convergence.png')});
   const csv = page.waitForEvent('download');
   await page.click('#convergence-save');
   assert.equal((await csv).suggestedFilename(), 'convergence.csv');

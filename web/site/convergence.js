@@ -12,6 +12,8 @@ const tavexConvergence = (() => {
     $('convergence-reference').textContent = message.reference;
     $('convergence-notes').textContent = message.notes.join('\n');
     $('convergence-summary').textContent = message.summary;
+    // The program's own drawing (web/svg_canvas.cpp), its texts escaped there.
+    $('convergence-plot').innerHTML = message.plot;
     const table = $('convergence-table');
     const head = document.createElement('tr');
     for (const name of message.header) {
@@ -31,7 +33,9 @@ const tavexConvergence = (() => {
 
   function compute() {
     const limit = Number($('convergence-limit').value) || 0;
-    send('convergence', {c: limit});
+    // The plot is drawn at the size its box has now (CSS pixels).
+    const width = Math.round($('convergence-plot').clientWidth) || 400;
+    send('convergence', {c: limit, a: width, b: Math.round(width * 0.9)});
   }
 
   $('convergence').onclick = () => {
