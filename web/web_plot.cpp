@@ -486,8 +486,9 @@ void WebPlot::runPicturePass(int probe, const std::string& note, std::optional<d
   probeEnabled_ = resizes_ != resizesBefore ? 0 : result.probeEnabled;
   keepPass(result);
   if (!result.ran) return;
-  showPicture(probe == kDrawPass ? "draw" : "probe", ms);
-  if (probe != kDrawPass) return;
+  if (probe != kDrawPass) return showPicture("probe", ms);
+  // The status line and the readouts before the picture, whose message
+  // tells the page (and its tests) that the pass has ended.
   const std::string line = plotStatusLine(result);
   showStatus(note.empty() ? line : notedLine(note, line));
   page_.post(JsonObject()
@@ -498,6 +499,7 @@ void WebPlot::runPicturePass(int probe, const std::string& note, std::optional<d
                  .flag("cancelled", result.cancelled)
                  .number("evaluations", static_cast<double>(result.report.evaluations))
                  .str());
+  showPicture("draw", ms);
 }
 
 void WebPlot::showPicture(const char* why, double ms) {

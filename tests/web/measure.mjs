@@ -62,6 +62,28 @@ for (let i = 0; i < 3; ++i) {
 }
 console.log(`draw pass, n = 10^6: ${range(big)} ms`);
 if (nativeTavex) console.log(`native tavex --sums, n = 10^6 (whole process): ${range(nativeSeconds(['--sums', '--fdata', 'n=1000000']))} ms`);
+// The convergence table with its default rows, and up to 2^20, each until
+// its summary line says it has ended.
+await setFunctionData(page, {n: '12'});
+for (const limit of ['0', '1048576']) {
+  const times = [];
+  let summary = '';
+  for (let i = 0; i < 3; ++i) {
+    const start = await page.evaluate((limit) => {
+      $('convergence-limit').value = limit;
+      $('convergence-summary').textContent = '';
+      return performance.now();
+    }, limit);
+    await page.click('#convergence');
+    await page.waitForFunction(() => / rows, n = \d+ to \d+: /.test($('convergence-summary').textContent) &&
+                               !$('convergence-save').disabled, null, {timeout: 60000});
+    times.push(await page.evaluate((t) => performance.now() - t, start));
+    summary = await page.textContent('#convergence-summary');
+    await page.click('#convergence-dialog .close');
+  }
+  console.log(`convergence table, rows up to n = ${limit === '0' ? 'default' : limit}: ${range(times)} ms; "${summary}"`);
+}
+if (nativeTavex) console.log(`native tavex --convergence (whole process): ${range(nativeSeconds(['--convergence']))} ms`);
 await site.close();
 await chromium.close();
 

@@ -71,6 +71,8 @@ function showPicture(message, pixels) {
   if (message.why === 'draw' || message.why === 'probe') {
     tavexPage.passes.push({why: message.why, ms: message.ms, at: performance.now(),
                            texts: message.texts.map((t) => t.text)});
+    // The first draw pass has ended, its readouts shown before its picture.
+    tavexPage.ready = true;
   }
 }
 
@@ -111,10 +113,7 @@ function showRows(message) {
 function showReadouts(message) {
   $('readouts').textContent = message.lines.map((line) => line + '\n').join('');
   tavexPage.readoutsText = message.text;
-  if (!tavexPage.ready) {
-    tavexPage.ready = true;
-    tavexPage.firstReadoutsAt = performance.now();
-  }
+  if (!tavexPage.firstReadoutsAt) tavexPage.firstReadoutsAt = performance.now();
 }
 
 function showProgress(message) {
