@@ -171,6 +171,12 @@ Canvas* PageWindow::acquireCanvas() {
 bool PageWindow::resize(int width, int height, double dpi) {
   width = std::max(1, width);
   height = std::max(1, height);
+  // On a screen of two or three device pixels to the CSS pixel, text is
+  // laid out as in a window at least kNarrowestLayout units wide at 96 dpi,
+  // never smaller than at 96 dpi: type at a phone's full dpi would overflow
+  // the data panel of its narrow picture. At 96 dpi the page draws as the
+  // desktop does at its size.
+  if (dpi > 96) dpi = std::max(96.0, std::min(dpi, 96.0 * width / kNarrowestLayout));
   if (width == width_ && height == height_ && dpi == dpi_) return false;
   width_ = width;
   height_ = height;

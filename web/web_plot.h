@@ -43,8 +43,11 @@ class PageWindow : public DeviceWindow {
   Canvas* acquireCanvas() override;
   void releaseCanvas(Canvas*) override {}
   Rect clientRect() override { return Rect{0, 0, width_, height_}; }
-  // False when it already had that size.
+  // False when it already had that size. A logical dpi above 96 is lowered
+  // (not below 96) to what a picture kNarrowestLayout units wide at 96 dpi
+  // would have.
   bool resize(int width, int height, double dpi);
+  static constexpr int kNarrowestLayout = 560;
   RasterCanvas* canvas() { return canvas_.get(); }
   double dpi() const { return dpi_; }
 

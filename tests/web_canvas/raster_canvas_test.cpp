@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "web/json.h"
+#include "web/web_plot.h"
 
 namespace tavex {
 namespace {
@@ -113,6 +114,23 @@ TEST(PageMessages, TextsAreEscapedJson) {
   // The convergence study's sentences are UTF-8; a stray byte reads as Latin-1.
   EXPECT_EQ(jsonUtf8Text("\xc2\xb1 \xe2\x82\xac \xf0\x9f\x98\x80 \xff\"\n"),
             "\"\\u00b1 \\u20ac \\ud83d\\ude00 \\u00ff\\\"\\u000a\"");
+}
+
+// The picture's dpi: the screen's at 96 and on wide pictures; on a narrow
+// picture of a dense screen as low as keeps the data panel's lines inside it,
+// never below 96.
+TEST(PageWindow, LowersTheDpiOfNarrowDensePictures) {
+  FixedMeasure measure;
+  const struct {
+    int width;
+    double dpi, used;
+  } cases[] = {{390, 96, 96}, {1112, 288, 96.0 * 1112 / 560}, {742, 192, 96.0 * 742 / 560},
+               {500, 192, 96}, {2400, 192, 192}};
+  for (const auto& c : cases) {
+    PageWindow window(measure);
+    window.resize(c.width, 600, c.dpi);
+    EXPECT_DOUBLE_EQ(window.dpi(), c.used) << c.width << " at " << c.dpi;
+  }
 }
 
 }  // namespace
