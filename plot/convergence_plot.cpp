@@ -53,8 +53,9 @@ void line(Canvas& c, Point from, Point to) {
 
 void fill(Canvas& c, const Rect& r, Rgb colour) { c.fillRegion(makeRectRegion(r), makeBrush(colour)); }
 
-// A line of dashes on units long with gaps off units long.
-void dashedLine(Canvas& c, Point from, Point to, int on, int off) {
+// A one-unit line in colour, of dashes on units long with gaps off units long.
+void dashedLine(Canvas& c, Point from, Point to, Rgb colour, int on, int off) {
+  c.selectPen(makePen(colour, 1));
   const double dx = to.x - from.x, dy = to.y - from.y, length = std::hypot(dx, dy);
   for (double t = 0; t < length; t += on + off) {
     const double u = std::min(length, t + on);
@@ -63,7 +64,7 @@ void dashedLine(Canvas& c, Point from, Point to, int on, int off) {
     const Point b{from.x + static_cast<int>(std::lround(dx * u / length)),
                   from.y + static_cast<int>(std::lround(dy * u / length))};
     if (a == b) {
-      fill(c, Rect{a.x, a.y, a.x + 1, a.y + 1}, kSlopeColour);
+      fill(c, Rect{a.x, a.y, a.x + 1, a.y + 1}, colour);
     } else {
       line(c, a, b);
     }
@@ -165,8 +166,7 @@ void drawCounts(Canvas& c, const ErrorAxes& a, const std::vector<double>& ns, in
 void drawAccuracy(Canvas& c, const ErrorAxes& a, double accuracy) {
   if (!(accuracy > 0)) return;
   const int y = a.y(std::log10(accuracy));
-  c.selectPen(makePen(kSlopeColour, 1));
-  dashedLine(c, {a.left, y}, {a.right, y}, 1, 2);
+  dashedLine(c, {a.left, y}, {a.right, y}, kSlopeColour, 1, 2);
   say(c, a.left + 4, y - 3, "Reference accuracy", kSlopeColour);
 }
 
@@ -180,8 +180,7 @@ void drawSlopes(Canvas& c, const ErrorAxes& a, const std::vector<double>& ns) {
     const double drop = slope * std::log10(2.0);
     x1 = std::min(x1, x0 + (a.yhi - a.ylo) / drop);
     const Point from{a.x(x0), a.y(a.yhi)}, to{a.x(x1), a.y(a.yhi - drop * (x1 - x0))};
-    c.selectPen(makePen(kSlopeColour, 1));
-    dashedLine(c, from, to, 4, 2);
+    dashedLine(c, from, to, kSlopeColour, 4, 2);
     const std::string label = "slope " + std::to_string(slope);
     const int lx = std::min(to.x + 4, a.right - 4 - widthOf(c, label));
     const int ly = std::min(to.y - 4, a.bottom - 4);

@@ -17,7 +17,6 @@
 #include <QVBoxLayout>
 
 #include <climits>
-#include <cmath>
 
 #include "platform/qpainter_canvas.h"
 #include "session/atomic_file.h"

@@ -32,8 +32,8 @@ class TolerancePanel;
 class ConvergenceErrorPlot : public QWidget {
  public:
   explicit ConvergenceErrorPlot(QWidget* parent = nullptr);
-  // The errors of the rows against value; accuracy is the reference's (0:
-  // none). Without a reference there is nothing to plot.
+  // The rows' errors against the Reference; without one there is nothing
+  // to plot.
   void setErrors(const std::vector<ConvergenceRow>& rows, const ReferenceValue& reference);
   QSize sizeHint() const override { return {380, 360}; }
 
